@@ -1,0 +1,161 @@
+#include "Inifile.h"
+
+#include "Supportfiles.h"
+#include "Textcodec.h"
+
+namespace vombrel {
+namespace {
+
+// One parsed view of the file. Lines are kept verbatim so that a rewrite changes only
+// the line it must.
+struct IniLines {
+  std::vector<std::string> lines;
+
+  static IniLines Load(const std::string& path) {
+    IniLines ini;
+    if (auto bytes = ReadFileBytes(path)) ini.lines = SplitLines(DecodeText(*bytes));
+    return ini;
+  }
+
+  // The section name when the line is a header "[name]" (blanks around it allowed);
+  // a "[" without a closing "]" is not a header.
+  static std::optional<std::string> SectionName(std::string_view line) {
+    const std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+    const auto close = trimmed.rfind(']');
+    if (close == std::string::npos) return std::nullopt;
+    return Trim(std::string_view(trimmed).substr(1, close - 1));
+  }
+
+  // The key of a value line; comments (";") and blank lines have none.
+  static std::optional<std::string> KeyName(std::string_view line) {
+    const std::string key = Trim(LeftOf(line, "=", true));
+    if (key.empty() || key.front() == ';') return std::nullopt;
+    return key;
+  }
+
+  // Calls visit(lineIndex, key) for every value line of every section of that name,
+  // in file order, until visit returns true.
+  template <typename Visit>
+  void ForEachKey(std::string_view section, Visit visit) const {
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (auto name = SectionName(lines[i])) {
+        inSection = SameText(*name, section);
+        continue;
+      }
+      if (!inSection) continue;
+      if (auto key = KeyName(lines[i]); key && visit(i, *key)) return;
+    }
+  }
+
+  std::optional<std::size_t> FindKey(std::string_view section, std::string_view key) const {
+    std::optional<std::size_t> found;
+    ForEachKey(section, [&](std::size_t i, const std::string& name) {
+      if (SameText(name, key)) found = i;
+      return found.has_value();
+    });
+    return found;
+  }
+
+  // Index after the last line of the first section of that name (before trailing blank
+  // lines), or nullopt when the section does not exist.
+  std::optional<std::size_t> SectionEnd(std::string_view section) const {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const auto name = SectionName(lines[i]);
+      if (!name || !SameText(*name, section)) continue;
+      std::size_t last = i;
+      for (std::size_t k = i + 1; k < lines.size() && !SectionName(lines[k]); ++k) {
+        if (!Trim(lines[k]).empty()) last = k;
+      }
+      return last + 1;
+    }
+    return std::nullopt;
+  }
+
+  void Set(std::string_view section, std::string_view key, std::string_view value) {
+    std::string line = std::string(key) + "=" + std::string(value);
+    if (auto at = FindKey(section, key)) {
+      lines[*at] = std::move(line);
+    } else if (auto end = SectionEnd(section)) {
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*end), std::move(line));
+    } else {
+      lines.push_back("[" + std::string(section) + "]");
+      lines.push_back(std::move(line));
+    }
+  }
+};
+
+// Line breaks inside a value would split it into lines of their own (and could forge
+// other keys): they are written as blanks.
+std::string SingleLine(std::string_view value) {
+  std::string line(value);
+  for (auto& c : line) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return line;
+}
+
+std::string StoredValue(std::string_view line) {
+  std::string value = Trim(RightOf(line, "="));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  // At most 2047 characters; the cut never splits a UTF-8 sequence.
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+    if (++characters > IniFile::kMaxValueLength) {
+      value.resize(i);
+      break;
+    }
+  }
+  return value;
+}
+
+void Save(const std::string& path, const IniLines& ini) {
+  ForceDirectories(ExtractFilePath(path));
+  if (!WriteFileAtomically(path, JoinLinesCrLf(ini.lines)))
+    throw IniWriteError(FormatText("Unable to write to %s", path));
+}
+
+}  // namespace
+
+std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
+  const IniLines ini = IniLines::Load(path_);
+  const auto at = ini.FindKey(section, key);
+  if (!at) return std::nullopt;
+  return StoredValue(ini.lines[*at]);
+}
+
+void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+  IniLines ini = IniLines::Load(path_);
+  ini.Set(section, key, SingleLine(value));
+  Save(path_, ini);
+}
+
+void IniFile::WriteMany(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
+  IniLines ini = IniLines::Load(path_);
+  for (const auto& [key, value] : values) ini.Set(section, key, SingleLine(value));
+  Save(path_, ini);
+}
+
+StringList IniFile::ReadSection(std::string_view section) const {
+  const IniLines ini = IniLines::Load(path_);
+  StringList keys;
+  ini.ForEachKey(section, [&](std::size_t, const std::string& key) {
+    keys.push_back(key);
+    return false;
+  });
+  return keys;
+}
+
+StringList IniFile::ReadSectionNames() const {
+  const IniLines ini = IniLines::Load(path_);
+  StringList names;
+  for (const auto& line : ini.lines) {
+    if (auto name = IniLines::SectionName(line)) names.push_back(*name);
+  }
+  return names;
+}
+
+}  // namespace vombrel

@@ -1,0 +1,59 @@
+// INI files with the conventions of the classic profile-file functions:
+// - "[name]" starts a section; "key=value" lines belong to it; names compare without
+//   regard to ASCII case; the first section or key of a name wins on read;
+// - blanks around a value are not part of it, and one pair of matching single or double
+//   quotes around it is removed on read; a read returns at most 2047 characters;
+// - a write replaces an existing key in place, appends a new key at the end of its
+//   section and a new section at the end of the file;
+// - nothing is cached: every call reads the file, every write rewrites it at once,
+//   atomically (written beside it, renamed over it), so two handles on one file never
+//   lose each other's keys and a crash never leaves a truncated file.
+// Files are decoded by the text policy (UTF-8, else Windows-1252) and written as UTF-8
+// with CR LF line ends.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "Supportstring.h"
+
+namespace vombrel {
+
+// A write the file system refused: "Unable to write to <path>".
+struct IniWriteError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class IniFile {
+ public:
+  static constexpr std::size_t kMaxValueLength = 2047;
+
+  explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  // The stored text of the key (after blank and quote stripping and the length cut), or
+  // nullopt when the section or key is absent.
+  std::optional<std::string> Read(std::string_view section, std::string_view key) const;
+
+  // Writes one key; throws IniWriteError when the file cannot be written.
+  void Write(std::string_view section, std::string_view key, std::string_view value);
+
+  // Writes several keys of one section in a single rewrite of the file.
+  void WriteMany(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values);
+
+  // The key names of the section in file order (empty when the section is absent).
+  StringList ReadSection(std::string_view section) const;
+
+  // Every section name in file order.
+  StringList ReadSectionNames() const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace vombrel
