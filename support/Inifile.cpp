@@ -76,7 +76,8 @@ struct IniLines {
   void Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string line = std::string(key) + "=" + std::string(value);
     if (auto at = FindKey(section, key)) {
-      lines[*at] = std::move(line);
+      // The key keeps its place and its spelling; only the value changes.
+      lines[*at] = *KeyName(lines[*at]) + "=" + std::string(value);
     } else if (auto end = SectionEnd(section)) {
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*end), std::move(line));
     } else {

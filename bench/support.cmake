@@ -1,0 +1,3 @@
+add_executable(bench_settings ${CMAKE_CURRENT_LIST_DIR}/bench_settings.cpp)
+target_link_libraries(bench_settings PRIVATE vombrel_support)
+vombrel_strict(bench_settings)
