@@ -1,0 +1,37 @@
+// What the running instance does with a message handed over by a second start.
+//
+// The three message names travel in the hand-over frames (platform/Handoverframe.h); the
+// main window passes every message it receives to ApplyHandOverMessage and, when that
+// asks for it, sets its pending autoplay and runs its activation handler.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "playlist/Playlistmodel.h"
+
+namespace vombrel {
+
+inline constexpr std::string_view kAddTrackMessageName = "VOMBREL_ADD_TRACK_MESSAGE_ID";
+inline constexpr std::string_view kOpenPlaylistMessageName = "VOMBREL_OPEN_PLAYLIST_MESSAGE_ID";
+inline constexpr std::string_view kEnqueueTrackMessageName = "VOMBREL_ENQUEUE_TRACK_MESSAGE_ID";
+
+enum class HandOverMessage { AddTrack, OpenPlaylist, EnqueueTrack };
+
+// The message a registered name stands for (exact, case-sensitive); nullopt otherwise.
+std::optional<HandOverMessage> HandOverMessageFromName(std::string_view name);
+
+// The message a second start sends for its first argument: OpenPlaylist when the
+// argument passes IsPlaylistFile, otherwise AddTrack.
+HandOverMessage MessageForArgument(std::string_view argument);
+std::string_view HandOverMessageName(HandOverMessage message);
+
+// Applies one message to the playlist:
+// - OpenPlaylist: LoadPlaylistFile(text) (nothing when it does not exist), CurrentIndex = 0.
+// - AddTrack: Clear, AddFile(text), CurrentIndex = 0.
+// - EnqueueTrack: AddFile(text); no playback.
+// Returns true when the caller must request autoplay (the first two). The wParam of the
+// message is not examined. PlaylistWriteError from the autosave propagates.
+bool ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text);
+
+}  // namespace vombrel

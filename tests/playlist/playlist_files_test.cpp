@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "playlist/Playlistfiles.h"
+#include "playlist/Playlisthandover.h"
+#include "playlist/Playlistmodel.h"
+#include "Scriptedcontroller.h"
+#include "Tempuserdir.h"
+
+using namespace vombrel;
+using vombrel::testing::ScriptedController;
+using vombrel::testing::TempUserDir;
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(PlaylistFormat, DecodeBytes) {
+  struct Case {
+    std::string bytes;
+    StringList entries;
+  } cases[] = {
+      {"", {}},
+      {"a\nb", {"a", "b"}},
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"a\n\rb", {"a", "", "b"}},           // LF then CR: two breaks
+      {"a\r\nb\r\n", {"a", "b"}},           // no trailing empty entry
+      {"a\r", {"a"}},
+      {"\r\r\r", {"", "", ""}},             // only CRs
+      {"\n", {""}},
+      {"a\0b\r\nc"s, {"a"}},                // reading stops at 0x00
+      {"\0abc"s, {}},
+      {"#EXTM3U\r\n#EXTINF:1,x\r\n  spaced  \r\n", {"#EXTM3U", "#EXTINF:1,x", "  spaced  "}},
+      {"\xff\xfe\x80 bin\r\n", {"\xff\xfe\x80 bin"}},  // bytes kept, no decoding
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodePlaylist(c.bytes), c.entries) << c.bytes;
+}
+
+TEST(PlaylistFormat, EncodeWritesEveryEntryWithCrLf) {
+  EXPECT_EQ(EncodePlaylist({"12345678", "abcdefgh"}), "12345678\r\nabcdefgh\r\n");
+  EXPECT_EQ(EncodePlaylist({"12345678", "abcdefgh"}).size(), 20u);
+  EXPECT_EQ(EncodePlaylist({}), "");
+  EXPECT_EQ(EncodePlaylist({"", "\xe8 x"}), "\r\n\xe8 x\r\n");
+}
+
+TEST(PlaylistFormat, RoundTripOfLongLines) {
+  const StringList entries{std::string(1 << 20, 'x'), "", "/tmp/a b.mp3"};
+  EXPECT_EQ(DecodePlaylist(EncodePlaylist(entries)), entries);
+}
+
+TEST(PlaylistFormat, IsPlaylistFile) {
+  struct Case {
+    const char* path;
+    bool playlist;
+  } cases[] = {
+      {"list.m3u", true},  {"LIST.M3U", true},   {"x.vpl", true},     {"/a/b.Vpl", true},
+      {"a.m3u8", false},   {"noext", false},     {"dir.m3u/file", false}, {"", false},
+      {".m3u", true},      {"a.m3u.mp3", false}, {"a.mp3.M3u", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPlaylistFile(c.path), c.playlist) << c.path;
+}
+
+TEST(PlaylistFormat, SaveNameCompletion) {
+  struct Case {
+    const char* chosen;
+    int filterIndex;
+    const char* completed;
+  } cases[] = {
+      {"mylist", 1, "mylist.VPL"},
+      {"mylist", 2, "mylist.M3U"},
+      {"mylist", 0, "mylist.M3U"},
+      {"mylist.m3u", 1, "mylist.m3u"},
+      {"mylist.m3u", 2, "mylist.m3u"},
+      {"mylist.Vpl", 2, "mylist.Vpl"},
+      {"a.m3u.m3u", 2, "a.m3u.m3u.M3U"},  // first ".M3U" is not at the end
+      {"a.m3u.m3u", 1, "a.m3u.m3u.VPL"},
+      {"a.m3u.vpl", 1, "a.m3u.vpl"},      // ".VPL" is checked when ".M3U" fails
+      {"a.vpl.vpl", 2, "a.vpl.vpl.M3U"},
+      {"", 1, ".VPL"},
+      {"/dir.vpl/name", 1, "/dir.vpl/name.VPL"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CompletePlaylistSaveName(c.chosen, c.filterIndex), c.completed) << c.chosen;
+}
+
+class PlaylistFiles : public ::testing::Test {
+ protected:
+  PlaylistFiles() {
+    model.SetRecentPlaylistHook([this](const std::string& path) { recent.push_back(path); });
+    model.Entries = {"old1", "old2"};
+    model.CurrentIndex = 1;
+  }
+  TempUserDir dir{"playlist-files"};
+  PlaylistModel model;
+  ScriptedController controller{model};
+  StringList recent;
+};
+
+TEST_F(PlaylistFiles, LoadReplacesEntriesKeepsIndexAndAutosaves) {
+  const auto path = dir.Path("list.M3U");
+  dir.Write(path, "#EXTM3U\r\n/a.mp3\n/b.mp3\r");
+  model.LoadPlaylistFile(path);
+  EXPECT_EQ(model.Entries, (StringList{"#EXTM3U", "/a.mp3", "/b.mp3"}));
+  EXPECT_EQ(model.CurrentIndex, 1);
+  EXPECT_EQ(recent, StringList{path});
+  EXPECT_EQ(dir.Read(BackupPath()), "old1\r\nold2\r\n");
+  EXPECT_EQ(dir.Read(AutosavePath()), "#EXTM3U\r\n/a.mp3\r\n/b.mp3\r\n");
+  EXPECT_EQ(controller.refreshes, 1);
+}
+
+TEST_F(PlaylistFiles, MissingFileChangesNothing) {
+  model.LoadPlaylistFile(dir.Path("nothing.vpl"));
+  model.LoadPlaylistFile(dir.Path(""));  // a folder is no playlist file
+  EXPECT_EQ(model.Entries, (StringList{"old1", "old2"}));
+  EXPECT_TRUE(recent.empty());
+  EXPECT_EQ(dir.Read(AutosavePath()), "<missing>");
+  EXPECT_EQ(controller.refreshes, 0);
+}
+
+TEST_F(PlaylistFiles, UnreadableFileRestoresTheBackupSilently) {
+  // Root reads files of any mode; the kernel's memory file of this process fails its
+  // first read instead.
+  std::string path = "/proc/self/mem";
+  if (geteuid() != 0) {
+    path = dir.Path("locked.vpl");
+    dir.Write(path, "new\r\n");
+    chmod(path.c_str(), 0);
+  }
+  ASSERT_EQ(ReadPlaylistFile(path), std::nullopt);
+  model.LoadPlaylistFile(path);
+  EXPECT_EQ(model.Entries, (StringList{"old1", "old2"}));
+  EXPECT_TRUE(recent.empty());
+  EXPECT_EQ(dir.Read(AutosavePath()), "old1\r\nold2\r\n");
+  EXPECT_EQ(dir.Read(BackupPath()), "old1\r\nold2\r\n");
+  EXPECT_EQ(controller.refreshes, 1);
+}
+
+TEST_F(PlaylistFiles, SaveWritesBytesAndTellsTheRecentList) {
+  model.Entries = {"12345678", "abcdefgh"};
+  const auto path = dir.Path("saved.vpl");
+  model.SavePlaylistFile(path);
+  EXPECT_EQ(dir.Read(path), "12345678\r\nabcdefgh\r\n");
+  EXPECT_EQ(recent, StringList{path});
+  // Replacing leaves no temporary file beside the target.
+  model.Entries.clear();
+  model.SavePlaylistFile(path);
+  EXPECT_EQ(dir.Read(path), "");
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path(""))) ++files;
+  EXPECT_EQ(files, 2);  // user/ and saved.vpl
+}
+
+TEST_F(PlaylistFiles, WriteFailureIsReportedAndLeavesNoFile) {
+  const auto path = dir.Path("no-such-folder/list.vpl");
+  EXPECT_THROW(model.SavePlaylistFile(path), PlaylistWriteError);
+  EXPECT_TRUE(recent.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("no-such-folder")));
+}
+
+TEST_F(PlaylistFiles, AutosaveAtStartUp) {
+  dir.Write(AutosavePath(), "x\r\ny\r\n");
+  model.LoadAutosave();
+  EXPECT_EQ(model.Entries, (StringList{"x", "y"}));
+  EXPECT_EQ(model.CurrentIndex, 0);
+  std::filesystem::remove(AutosavePath());
+  model.LoadAutosave();
+  EXPECT_TRUE(model.Entries.empty());
+}
+
+TEST_F(PlaylistFiles, HandOverActions) {
+  model.Entries = {"a", "b", "c", "d", "e", "f"};
+  model.CurrentIndex = 5;
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::AddTrack, "/music/new.mp3"));
+  EXPECT_EQ(model.Entries, StringList{"/music/new.mp3"});
+  EXPECT_EQ(model.CurrentIndex, 0);
+  EXPECT_EQ(dir.Read(AutosavePath()), "/music/new.mp3\r\n");
+
+  EXPECT_FALSE(ApplyHandOverMessage(model, HandOverMessage::EnqueueTrack, "/music/two.ogg"));
+  EXPECT_EQ(model.Entries, (StringList{"/music/new.mp3", "/music/two.ogg"}));
+
+  model.CurrentIndex = 1;
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("gone.m3u")));
+  EXPECT_EQ(model.Entries.size(), 2u);  // unchanged, playback restarts at entry 0
+  EXPECT_EQ(model.CurrentIndex, 0);
+
+  dir.Write(dir.Path("l.vpl"), "p\r\nq\r\n");
+  model.CurrentIndex = 1;
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("l.vpl")));
+  EXPECT_EQ(model.Entries, (StringList{"p", "q"}));
+  EXPECT_EQ(model.CurrentIndex, 0);
+}
+
+TEST(HandOverNames, MessagesByNameAndArgument) {
+  EXPECT_EQ(HandOverMessageFromName("VOMBREL_ADD_TRACK_MESSAGE_ID"), HandOverMessage::AddTrack);
+  EXPECT_EQ(HandOverMessageFromName("VOMBREL_OPEN_PLAYLIST_MESSAGE_ID"), HandOverMessage::OpenPlaylist);
+  EXPECT_EQ(HandOverMessageFromName("VOMBREL_ENQUEUE_TRACK_MESSAGE_ID"), HandOverMessage::EnqueueTrack);
+  EXPECT_EQ(HandOverMessageFromName("vombrel_add_track_message_id"), std::nullopt);
+  EXPECT_EQ(HandOverMessageFromName(""), std::nullopt);
+  for (auto m : {HandOverMessage::AddTrack, HandOverMessage::OpenPlaylist, HandOverMessage::EnqueueTrack})
+    EXPECT_EQ(HandOverMessageFromName(HandOverMessageName(m)), m);
+  EXPECT_EQ(MessageForArgument("list.m3u"), HandOverMessage::OpenPlaylist);
+  EXPECT_EQ(MessageForArgument("LIST.M3U"), HandOverMessage::OpenPlaylist);
+  EXPECT_EQ(MessageForArgument("x.vpl"), HandOverMessage::OpenPlaylist);
+  EXPECT_EQ(MessageForArgument("a.m3u8"), HandOverMessage::AddTrack);
+  EXPECT_EQ(MessageForArgument("noext"), HandOverMessage::AddTrack);
+}
+
+}  // namespace
