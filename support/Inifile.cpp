@@ -19,17 +19,17 @@ struct IniLines {
 
   // The section name when the line is a header "[name]" (blanks around it allowed);
   // a "[" without a closing "]" is not a header.
-  static std::optional<std::string> SectionName(std::string_view line) {
-    const std::string trimmed = Trim(line);
+  static std::optional<std::string_view> SectionName(std::string_view line) {
+    const std::string_view trimmed = TrimView(line);
     if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
     const auto close = trimmed.rfind(']');
-    if (close == std::string::npos) return std::nullopt;
-    return Trim(std::string_view(trimmed).substr(1, close - 1));
+    if (close == std::string_view::npos) return std::nullopt;
+    return TrimView(trimmed.substr(1, close - 1));
   }
 
   // The key of a value line; comments (";") and blank lines have none.
-  static std::optional<std::string> KeyName(std::string_view line) {
-    const std::string key = Trim(LeftOf(line, "=", true));
+  static std::optional<std::string_view> KeyName(std::string_view line) {
+    const std::string_view key = TrimView(line.substr(0, line.find('=')));
     if (key.empty() || key.front() == ';') return std::nullopt;
     return key;
   }
@@ -51,7 +51,7 @@ struct IniLines {
 
   std::optional<std::size_t> FindKey(std::string_view section, std::string_view key) const {
     std::optional<std::size_t> found;
-    ForEachKey(section, [&](std::size_t i, const std::string& name) {
+    ForEachKey(section, [&](std::size_t i, std::string_view name) {
       if (SameText(name, key)) found = i;
       return found.has_value();
     });
@@ -66,7 +66,7 @@ struct IniLines {
       if (!name || !SameText(*name, section)) continue;
       std::size_t last = i;
       for (std::size_t k = i + 1; k < lines.size() && !SectionName(lines[k]); ++k) {
-        if (!Trim(lines[k]).empty()) last = k;
+        if (!TrimView(lines[k]).empty()) last = k;
       }
       return last + 1;
     }
@@ -77,7 +77,7 @@ struct IniLines {
     std::string line = std::string(key) + "=" + std::string(value);
     if (auto at = FindKey(section, key)) {
       // The key keeps its place and its spelling; only the value changes.
-      lines[*at] = *KeyName(lines[*at]) + "=" + std::string(value);
+      lines[*at] = std::string(*KeyName(lines[*at])) + "=" + std::string(value);
     } else if (auto end = SectionEnd(section)) {
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*end), std::move(line));
     } else {
@@ -143,8 +143,8 @@ void IniFile::WriteMany(std::string_view section, const std::vector<std::pair<st
 StringList IniFile::ReadSection(std::string_view section) const {
   const IniLines ini = IniLines::Load(path_);
   StringList keys;
-  ini.ForEachKey(section, [&](std::size_t, const std::string& key) {
-    keys.push_back(key);
+  ini.ForEachKey(section, [&](std::size_t, std::string_view key) {
+    keys.emplace_back(key);
     return false;
   });
   return keys;
@@ -154,7 +154,7 @@ StringList IniFile::ReadSectionNames() const {
   const IniLines ini = IniLines::Load(path_);
   StringList names;
   for (const auto& line : ini.lines) {
-    if (auto name = IniLines::SectionName(line)) names.push_back(*name);
+    if (auto name = IniLines::SectionName(line)) names.emplace_back(*name);
   }
   return names;
 }
