@@ -1,0 +1,4 @@
+# vombrel-info: prints what the player shows for media files (tags, format labels, length).
+add_executable(vombrel-info ${CMAKE_CURRENT_LIST_DIR}/vombrel-info.cpp)
+target_link_libraries(vombrel-info PRIVATE vombrel_mediainfo)
+vombrel_strict(vombrel-info)
