@@ -1,0 +1,414 @@
+#include "players/Mmcplayer.h"
+
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string_view>
+
+#include "support/Supportstring.h"
+
+namespace vombrel {
+
+namespace {
+
+constexpr std::string_view kNoDeviceOpen = "No MCI device open";
+constexpr std::string_view kDescription = "Default Player";
+constexpr std::array<std::string_view, 6> kVideoExtensions{".AVI", ".MPEG", ".MPG", ".VOB", ".WMV", ".MOV"};
+// playbin's "flags" bits (GstPlayFlags, not exported in a header).
+constexpr guint kPlayFlagVideo = 1u << 0;
+constexpr guint kPlayFlagText = 1u << 2;
+// Upper bound for a state change to settle (preroll of a file, a seek); a hang guard only.
+constexpr GstClockTime kStateWait = 10 * GST_SECOND;
+
+void EnsureGStreamer() {
+  static const bool ready = [] {
+    GError* error = nullptr;
+    const bool ok = gst_init_check(nullptr, nullptr, &error);
+    g_clear_error(&error);
+    return ok;
+  }();
+  if (!ready) throw PlayerError("GStreamer cannot be initialised");
+}
+
+// The sink named by VOMBREL_AUDIO_SINK (a pipeline description) when it is set and
+// valid, else autoaudiosink.
+GstElement* MakeAudioSink() {
+  const char* description = std::getenv("VOMBREL_AUDIO_SINK");
+  if (description != nullptr && *description != '\0') {
+    GError* error = nullptr;
+    GstElement* sink = gst_parse_bin_from_description(description, TRUE, &error);
+    g_clear_error(&error);
+    if (sink != nullptr) return sink;
+  }
+  return gst_element_factory_make("autoaudiosink", nullptr);
+}
+
+int32_t ToMilliseconds(gint64 nanoseconds) {
+  const gint64 ms = nanoseconds / static_cast<gint64>(GST_MSECOND);
+  return static_cast<int32_t>(std::clamp<gint64>(ms, 0, INT32_MAX));
+}
+
+}  // namespace
+
+// GStreamer's synchronous bus handler; runs on whichever GStreamer thread posts.
+struct MmcBus {
+  static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data) {
+    auto* self = static_cast<TMMCPlayer*>(data);
+    if (gst_is_video_overlay_prepare_window_handle_message(message)) {
+      self->AttachOverlay(GST_ELEMENT(GST_MESSAGE_SRC(message)));
+    }
+    switch (GST_MESSAGE_TYPE(message)) {
+      case GST_MESSAGE_EOS:
+        self->QueueStreamFinished(true);
+        break;
+      case GST_MESSAGE_ERROR:
+        RecordError(*self, message);
+        self->QueueStreamFinished(false);
+        break;
+      case GST_MESSAGE_DURATION_CHANGED:
+        self->lengthChanged_ = true;
+        break;
+      default:
+        break;
+    }
+    return GST_BUS_DROP;  // the bus unrefs the message
+  }
+
+  static void RecordError(TMMCPlayer& self, GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    std::lock_guard lock(self.busMutex_);
+    if (self.lastError_.empty() && error != nullptr && error->message != nullptr) {
+      self.lastError_ = error->message;
+    }
+    g_clear_error(&error);
+    g_free(debug);
+  }
+};
+
+bool TMMCPlayer::IsVideoFileName(const std::string& fileName) {
+  const std::string extension = UpperCase(ExtractFileExt(fileName));
+  return std::find(kVideoExtensions.begin(), kVideoExtensions.end(), extension) != kVideoExtensions.end();
+}
+
+TMMCPlayer::TMMCPlayer(DisplayControl* display, UiDispatcher& dispatcher, NotifyHandler notify)
+    : TBasePlayer(display, dispatcher) {
+  InitPlayer(display, std::move(notify));
+}
+
+TMMCPlayer::~TMMCPlayer() {
+  try {
+    DeinitPlayer();
+  } catch (...) {
+    // Teardown must not throw; the pipeline is released regardless.
+  }
+}
+
+void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
+  videoDisplay_ = display;
+  notify_ = std::move(notify);
+  if (playbin_ != nullptr) return;
+  EnsureGStreamer();
+  GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+  if (playbin == nullptr) throw PlayerError("GStreamer's playbin element is missing");
+  if (GstElement* sink = MakeAudioSink()) g_object_set(playbin, "audio-sink", sink, nullptr);
+  GstBus* bus = gst_element_get_bus(playbin);
+  gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, this, nullptr);
+  gst_object_unref(bus);
+  playbin_ = GST_ELEMENT(gst_object_ref_sink(playbin));
+}
+
+void TMMCPlayer::DeinitPlayer() {
+  if (playbin_ == nullptr) return;
+  Close();
+  gst_element_set_state(playbin_, GST_STATE_NULL);
+  GstBus* bus = gst_element_get_bus(playbin_);
+  gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+  gst_object_unref(bus);
+  gst_object_unref(playbin_);
+  playbin_ = nullptr;
+  std::lock_guard lock(busMutex_);
+  if (overlay_ != nullptr) gst_object_unref(overlay_);
+  overlay_ = nullptr;
+}
+
+MMFileInfoPtr TMMCPlayer::Open(const std::string& fileName) {
+  MMFileInfoPtr info = NewMMFileInfo(fileName);
+  CloseDevice();
+  fileName_ = fileName;
+  hasVideo_ = IsVideoFileName(fileName);
+  info->AudioOnly = hasVideo_ ? 0 : 1;
+  const std::string error = OpenDevice(fileName);
+  if (!error.empty()) {
+    SetMMFileInfoError(*info, error);
+    return info;
+  }
+  info->Success = 1;
+  if (hasVideo_) {
+    info->VideoWidth = videoWidth_;
+    info->VideoHeight = videoHeight_;
+  }
+  return info;
+}
+
+std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
+  if (playbin_ == nullptr) return "The player is not initialised";
+  {
+    std::lock_guard lock(busMutex_);
+    lastError_.clear();
+  }
+  GError* uriError = nullptr;
+  gchar* uri = gst_filename_to_uri(fileName.c_str(), &uriError);
+  if (uri == nullptr) {
+    std::string text = uriError != nullptr ? uriError->message : "Invalid file name";
+    g_clear_error(&uriError);
+    return text;
+  }
+  guint flags = 0;
+  g_object_get(playbin_, "flags", &flags, nullptr);
+  flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
+  g_object_set(playbin_, "uri", uri, "flags", flags, nullptr);
+  g_free(uri);
+  windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
+  lengthChanged_ = false;
+  cachedLength_ = -1;
+
+  GstStateChangeReturn result = gst_element_set_state(playbin_, GST_STATE_PAUSED);
+  if (result != GST_STATE_CHANGE_FAILURE) result = gst_element_get_state(playbin_, nullptr, nullptr, kStateWait);
+  if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
+    gst_element_set_state(playbin_, GST_STATE_NULL);
+    ++generation_;
+    std::lock_guard lock(busMutex_);
+    return lastError_.empty() ? std::string("The file cannot be opened") : lastError_;
+  }
+  open_ = true;
+  atEnd_ = false;
+  mode_ = PlayerMode::Stopped;
+  ReadVideoSize();
+  return {};
+}
+
+void TMMCPlayer::ReadVideoSize() {
+  videoWidth_ = 0;
+  videoHeight_ = 0;
+  GstPad* pad = nullptr;
+  g_signal_emit_by_name(playbin_, "get-video-pad", 0, &pad);
+  if (pad == nullptr) return;
+  if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+    GstVideoInfo videoInfo;
+    if (gst_video_info_from_caps(&videoInfo, caps)) {
+      videoWidth_ = GST_VIDEO_INFO_WIDTH(&videoInfo);
+      videoHeight_ = GST_VIDEO_INFO_HEIGHT(&videoInfo);
+    }
+    gst_caps_unref(caps);
+  }
+  gst_object_unref(pad);
+}
+
+void TMMCPlayer::CloseDevice() {
+  if (!open_) return;
+  CutShortPendingPlay();
+  if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
+  fullScreen_ = false;
+  gst_element_set_state(playbin_, GST_STATE_NULL);
+  ++generation_;
+  open_ = false;
+  atEnd_ = false;
+  mode_ = PlayerMode::NotReady;
+  videoWidth_ = 0;
+  videoHeight_ = 0;
+  std::lock_guard lock(busMutex_);
+  if (overlay_ != nullptr) gst_object_unref(overlay_);
+  overlay_ = nullptr;
+}
+
+void TMMCPlayer::RequireOpen() const {
+  if (!open_) throw PlayerError(std::string(kNoDeviceOpen));
+}
+
+void TMMCPlayer::SetPipelineState(int state) {
+  gst_element_set_state(playbin_, static_cast<GstState>(state));
+}
+
+void TMMCPlayer::Play() {
+  RequireOpen();
+  CutShortPendingPlay();
+  const int32_t length = GetLength();
+  if (length > 0 && GetPosition() == length) SeekTo(0);
+  atEnd_ = false;
+  SetPipelineState(GST_STATE_PLAYING);
+  mode_ = PlayerMode::Playing;
+  playPending_ = true;
+}
+
+void TMMCPlayer::Pause() {
+  RequireOpen();
+  if (mode_ == PlayerMode::Playing) {
+    CutShortPendingPlay();
+    SetPipelineState(GST_STATE_PAUSED);
+    mode_ = PlayerMode::Paused;
+  } else if (mode_ == PlayerMode::Paused) {
+    Resume();
+  }
+}
+
+void TMMCPlayer::Resume() {
+  RequireOpen();
+  if (mode_ != PlayerMode::Paused) return;
+  SetPipelineState(GST_STATE_PLAYING);
+  mode_ = PlayerMode::Playing;
+  playPending_ = true;
+}
+
+void TMMCPlayer::Stop() {
+  RequireOpen();
+  if (!IsActiveMode(mode_)) return;
+  CutShortPendingPlay();
+  SetPipelineState(GST_STATE_PAUSED);
+  mode_ = PlayerMode::Stopped;
+}
+
+void TMMCPlayer::Close() { CloseDevice(); }
+
+int32_t TMMCPlayer::QueryLength() {
+  if (lengthChanged_.exchange(false)) cachedLength_ = -1;
+  if (cachedLength_ >= 0) return cachedLength_;
+  gint64 duration = 0;
+  if (!gst_element_query_duration(playbin_, GST_FORMAT_TIME, &duration) || duration < 0) return 0;
+  cachedLength_ = ToMilliseconds(duration);
+  return cachedLength_;
+}
+
+int32_t TMMCPlayer::GetLength() {
+  RequireOpen();
+  return QueryLength();
+}
+
+int32_t TMMCPlayer::GetPosition() {
+  if (!open_) return 0;
+  const int32_t length = QueryLength();
+  // At the end of the stream the position is exactly the length: the host's track-end
+  // rule compares the two, and GStreamer's last position may fall short of or beyond it.
+  if (atEnd_) return length;
+  gint64 position = 0;
+  if (!gst_element_query_position(playbin_, GST_FORMAT_TIME, &position)) return 0;
+  const int32_t ms = ToMilliseconds(position);
+  return length > 0 ? std::min(ms, length) : ms;
+}
+
+PlayerMode TMMCPlayer::GetMode() { return open_ ? mode_ : PlayerMode::NotReady; }
+
+void TMMCPlayer::SeekTo(int32_t position) {
+  ++generation_;
+  atEnd_ = false;
+  const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  gst_element_seek_simple(playbin_, GST_FORMAT_TIME, flags, static_cast<gint64>(position) * GST_MSECOND);
+  gst_element_get_state(playbin_, nullptr, nullptr, kStateWait);
+}
+
+void TMMCPlayer::SetPosition(int32_t position) {
+  RequireOpen();
+  CutShortPendingPlay();
+  SeekTo(std::clamp(position, 0, std::max(GetLength(), 0)));
+  Play();
+}
+
+std::string TMMCPlayer::GetFileName() { return fileName_; }
+
+void TMMCPlayer::SetFullScreen(bool fullScreen) {
+  RequireOpen();
+  if (!fullScreen) {
+    if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
+    ReturnPictureToDisplay();
+    return;
+  }
+  SetPipelineState(GST_STATE_PAUSED);
+  if (!fullScreen_ && hasVideo_ && videoDisplay_ != nullptr) {
+    std::weak_ptr<int> alive = alive_;
+    const uintptr_t window = videoDisplay_->OpenFullScreen([this, alive] {
+      if (!alive.expired()) ReturnPictureToDisplay();
+    });
+    if (window != 0) {
+      fullScreen_ = true;
+      windowHandle_ = window;
+      ApplyWindowHandle();
+    }
+  }
+  atEnd_ = false;
+  SetPipelineState(GST_STATE_PLAYING);
+  mode_ = PlayerMode::Playing;
+}
+
+void TMMCPlayer::ReturnPictureToDisplay() {
+  if (!fullScreen_) return;
+  fullScreen_ = false;
+  windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
+  ApplyWindowHandle();
+}
+
+bool TMMCPlayer::HasVideo() { return hasVideo_; }
+
+int32_t TMMCPlayer::GetVideoWidth() { return open_ ? videoWidth_ : 0; }
+
+int32_t TMMCPlayer::GetVideoHeight() { return open_ ? videoHeight_ : 0; }
+
+void TMMCPlayer::OutputText(int32_t, int32_t, const std::string&) {}
+
+void TMMCPlayer::Refresh() {
+  std::lock_guard lock(busMutex_);
+  if (overlay_ != nullptr) gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay_));
+}
+
+std::string TMMCPlayer::Description() { return std::string(kDescription); }
+
+void TMMCPlayer::AttachOverlay(GstElement* sink) {
+  std::lock_guard lock(busMutex_);
+  if (overlay_ != sink) {
+    if (overlay_ != nullptr) gst_object_unref(overlay_);
+    overlay_ = GST_ELEMENT(gst_object_ref(sink));
+  }
+  const uintptr_t window = windowHandle_;
+  if (window != 0) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window);
+}
+
+void TMMCPlayer::ApplyWindowHandle() {
+  std::lock_guard lock(busMutex_);
+  if (overlay_ == nullptr) return;
+  gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), windowHandle_);
+  gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay_));
+}
+
+void TMMCPlayer::QueueStreamFinished(bool endOfStream) {
+  const unsigned generation = generation_;
+  std::weak_ptr<int> alive = alive_;
+  Dispatcher().Post([this, alive, generation, endOfStream] {
+    if (!alive.expired()) OnStreamFinished(generation, endOfStream);
+  });
+}
+
+void TMMCPlayer::OnStreamFinished(unsigned generation, bool endOfStream) {
+  if (generation != generation_ || !open_ || !IsActiveMode(mode_)) return;
+  atEnd_ = endOfStream;
+  mode_ = PlayerMode::Stopped;
+  playPending_ = false;
+  if (notify_) notify_(this);
+}
+
+void TMMCPlayer::CutShortPendingPlay() {
+  if (!playPending_) return;
+  playPending_ = false;
+  QueueNotify();
+}
+
+void TMMCPlayer::QueueNotify() {
+  std::weak_ptr<int> alive = alive_;
+  Dispatcher().Post([this, alive] {
+    if (!alive.expired() && notify_) notify_(this);
+  });
+}
+
+}  // namespace vombrel

@@ -1,0 +1,99 @@
+// The built-in engine ("Default" in the options): plays through GStreamer's playbin, which
+// picks the decoders for each file. Positions and lengths are milliseconds.
+//
+// Threads: operations run on the user-interface thread. GStreamer's bus is served by a
+// synchronous handler on GStreamer's own threads; it only records errors, hands the video
+// sink its window and queues end-of-stream and error events onto the dispatcher, where
+// they change the engine's state and call the host's handler.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "players/Baseplayer.h"
+
+typedef struct _GstElement GstElement;
+
+namespace vombrel {
+
+class TMMCPlayer : public TBasePlayer {
+ public:
+  // Throws PlayerError when GStreamer or its playbin element is not available.
+  TMMCPlayer(DisplayControl* display, UiDispatcher& dispatcher, NotifyHandler notify);
+  ~TMMCPlayer() override;
+
+  void InitPlayer(DisplayControl* display, NotifyHandler notify) override;
+  void DeinitPlayer() override;
+  MMFileInfoPtr Open(const std::string& fileName) override;
+  void Play() override;
+  void Pause() override;
+  void Resume() override;
+  void Stop() override;
+  void Close() override;
+  int32_t GetLength() override;
+  int32_t GetPosition() override;
+  PlayerMode GetMode() override;
+  void SetPosition(int32_t position) override;
+  std::string GetFileName() override;
+  void SetFullScreen(bool fullScreen) override;
+  bool HasVideo() override;
+  int32_t GetVideoWidth() override;
+  int32_t GetVideoHeight() override;
+  void OutputText(int32_t x, int32_t y, const std::string& text) override;
+  void Refresh() override;
+  std::string Description() override;
+
+  // For diagnostics and benchmarks: the playbin element (borrowed; null once
+  // DeinitPlayer has run).
+  GstElement* Pipeline() const { return playbin_; }
+
+  // Whether the upper-cased extension of the name is one of the video extensions.
+  static bool IsVideoFileName(const std::string& fileName);
+
+ private:
+  friend struct MmcBus;  // GStreamer's bus handler, in the source file
+  void AttachOverlay(GstElement* sink);
+  void ApplyWindowHandle();
+  void QueueStreamFinished(bool endOfStream);
+  void OnStreamFinished(unsigned generation, bool endOfStream);
+  void QueueNotify();
+  void CutShortPendingPlay();
+  void RequireOpen() const;
+  std::string OpenDevice(const std::string& fileName);
+  void CloseDevice();
+  void SeekTo(int32_t position);
+  void ReadVideoSize();
+  void SetPipelineState(int state);
+  void ReturnPictureToDisplay();
+  int32_t QueryLength();
+
+  DisplayControl* videoDisplay_ = nullptr;
+  NotifyHandler notify_;
+  GstElement* playbin_ = nullptr;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+
+  // User-interface thread only.
+  std::string fileName_;
+  bool open_ = false;
+  bool hasVideo_ = false;
+  bool atEnd_ = false;
+  bool playPending_ = false;
+  bool fullScreen_ = false;
+  PlayerMode mode_ = PlayerMode::NotReady;
+  int32_t cachedLength_ = -1;
+  int32_t videoWidth_ = 0;
+  int32_t videoHeight_ = 0;
+
+  // Shared with GStreamer's threads.
+  std::atomic<unsigned> generation_{0};     // bumped whenever earlier stream events go stale
+  std::atomic<uintptr_t> windowHandle_{0};  // where the video sink draws; 0 = its own window
+  std::atomic<bool> lengthChanged_{false};
+  std::mutex busMutex_;
+  std::string lastError_;                   // guarded by busMutex_
+  GstElement* overlay_ = nullptr;           // guarded by busMutex_; a reference
+};
+
+}  // namespace vombrel

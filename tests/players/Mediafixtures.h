@@ -1,0 +1,22 @@
+// Media files made by ffmpeg once per test binary, in a temporary folder removed at exit.
+#pragma once
+
+#include <string>
+
+namespace vombrel::test {
+
+struct MediaFixtures {
+  std::string folder;  // ends with "/"
+  std::string Path(const std::string& name) const { return folder + name; }
+};
+
+// Makes (once) and returns the fixtures: tone.mp3, tone.ogg, tone.flac, tone.wav,
+// tone.wma (one second of a 440 Hz tone each), clip.mpg (MPEG-1 system stream, 176x144,
+// one second), corrupt.mp3 (random bytes), empty.mp3 (0 bytes), truncated.mp3 (the first
+// 200 bytes of tone.mp3) and the folder "folder.mp3".
+const MediaFixtures& Fixtures();
+
+// Runs a shell command; true when it exits with 0.
+bool RunCommand(const std::string& command);
+
+}  // namespace vombrel::test

@@ -1,0 +1,259 @@
+// The built-in engine on real files made by ffmpeg, playing into a private null sink of
+// the test environment's sound server.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Mediafixtures.h"
+#include "Soundsink.h"
+#include "Testdispatcher.h"
+#include "players/Mmcplayer.h"
+
+namespace vombrel::test {
+namespace {
+
+PrivateSink* sink = nullptr;
+
+class SinkEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    sink = new PrivateSink();
+    Fixtures();
+  }
+  void TearDown() override {
+    delete sink;
+    sink = nullptr;
+  }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SinkEnvironment);
+
+class MmcPlayerTest : public ::testing::Test {
+ protected:
+  MmcPlayerTest() : engine(std::make_unique<TMMCPlayer>(nullptr, dispatcher, notes.Handler())) {}
+
+  MMFileInfoPtr OpenFixture(const std::string& name) { return engine->Open(Fixtures().Path(name)); }
+
+  bool PlayToEnd() {
+    const int before = notes.count;
+    engine->Play();
+    return dispatcher.RunUntil([&] { return notes.count > before && engine->GetMode() != PlayerMode::Playing; });
+  }
+
+  // Runs queued work until the position has moved past `ms`.
+  bool RunUntilPosition(int32_t ms) {
+    return dispatcher.RunUntil([&] { return engine->GetPosition() > ms; }, std::chrono::seconds(10));
+  }
+
+  QueueDispatcher dispatcher;
+  NotifyRecorder notes;
+  std::unique_ptr<TMMCPlayer> engine;
+};
+
+std::string Text(const char* text) { return text != nullptr ? text : ""; }
+
+class AudioFormatTest : public MmcPlayerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AudioFormatTest, OpensAndPlaysToTheEndWithPositionEqualToLength) {
+  const std::string path = Fixtures().Path(GetParam());
+  MMFileInfoPtr info = engine->Open(path);
+  ASSERT_TRUE(info);
+  ASSERT_NE(info->Success, 0) << Text(info->ErrorText);
+  EXPECT_NE(info->AudioOnly, 0);
+  EXPECT_EQ(Text(info->FileName), path);
+  EXPECT_EQ(info->ErrorText, nullptr);
+  EXPECT_FALSE(engine->HasVideo());
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  EXPECT_NEAR(engine->GetLength(), 1000, 100);
+  EXPECT_EQ(engine->GetPosition(), 0);
+
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(notes.count, 1);
+  EXPECT_TRUE(notes.allOnOwnerThread);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, AudioFormatTest,
+                         ::testing::Values("tone.mp3", "tone.ogg", "tone.flac", "tone.wav", "tone.wma"));
+
+class BadInputTest : public MmcPlayerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
+  const std::string name = GetParam();
+  const std::string path = name.find("://") != std::string::npos ? name : Fixtures().Path(name);
+  MMFileInfoPtr info = engine->Open(path);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->Success, 0);
+  EXPECT_FALSE(Text(info->ErrorText).empty());
+  EXPECT_EQ(engine->GetMode(), PlayerMode::NotReady);
+  EXPECT_EQ(engine->GetFileName(), path);
+  EXPECT_THROW(engine->Play(), PlayerError);
+
+  MMFileInfoPtr good = OpenFixture("tone.mp3");
+  ASSERT_NE(good->Success, 0) << Text(good->ErrorText);
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,
+                         ::testing::Values("corrupt.mp3", "empty.mp3", "truncated.mp3", "folder.mp3", "missing.mp3",
+                                           "http://example.invalid/stream.mp3"));
+
+TEST_F(MmcPlayerTest, OperationsWithoutAnOpenFileFailOrGiveZero) {
+  for (int round = 0; round < 2; ++round) {  // before any Open, then after Close
+    for (auto operation : std::initializer_list<void (*)(TMMCPlayer&)>{
+             [](TMMCPlayer& e) { e.Play(); }, [](TMMCPlayer& e) { e.Pause(); },
+             [](TMMCPlayer& e) { e.Resume(); }, [](TMMCPlayer& e) { e.Stop(); },
+             [](TMMCPlayer& e) { e.SetPosition(100); }, [](TMMCPlayer& e) { e.GetLength(); }}) {
+      try {
+        operation(*engine);
+        ADD_FAILURE() << "no failure in round " << round;
+      } catch (const PlayerError& error) {
+        EXPECT_STREQ(error.what(), "No MCI device open");
+      }
+    }
+    EXPECT_EQ(engine->GetMode(), PlayerMode::NotReady);
+    EXPECT_EQ(engine->GetPosition(), 0);
+    EXPECT_EQ(engine->GetVideoWidth(), 0);
+    EXPECT_NO_THROW(engine->Close());
+    ASSERT_NE(OpenFixture("tone.ogg")->Success, 0);
+    engine->Close();
+  }
+}
+
+TEST_F(MmcPlayerTest, PauseTogglesResumeContinuesAndPlayEndsAtLength) {
+  ASSERT_NE(OpenFixture("tone.flac")->Success, 0);
+  engine->Pause();  // stopped: nothing
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  engine->Resume();  // not paused: nothing
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+
+  engine->Play();
+  ASSERT_TRUE(RunUntilPosition(100));
+  engine->Pause();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Paused);
+  const int32_t pausedAt = engine->GetPosition();
+  EXPECT_GT(pausedAt, 100);
+  dispatcher.RunPending();
+  EXPECT_EQ(notes.count, 1);  // the pending play was cut short
+  EXPECT_EQ(engine->GetPosition(), pausedAt);
+
+  engine->Pause();  // the toggle resumes
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+  engine->Pause();
+  engine->Resume();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return engine->GetMode() == PlayerMode::Stopped; }));
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+  EXPECT_TRUE(notes.allOnOwnerThread);
+}
+
+TEST_F(MmcPlayerTest, StopKeepsThePositionAndPlayContinuesFromIt) {
+  ASSERT_NE(OpenFixture("tone.wav")->Success, 0);
+  engine->Stop();  // not active: nothing
+  engine->Play();
+  ASSERT_TRUE(RunUntilPosition(200));
+  engine->Stop();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  const int32_t stoppedAt = engine->GetPosition();
+  engine->Stop();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  engine->Play();
+  EXPECT_GE(engine->GetPosition(), stoppedAt);
+  EXPECT_LT(engine->GetPosition(), engine->GetLength());
+  engine->Stop();
+}
+
+TEST_F(MmcPlayerTest, SetPositionSeeksAndPlaysClampingOutOfRangeTargets) {
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  const int32_t length = engine->GetLength();
+  struct Case {
+    int32_t target;
+    int32_t low, high;  // expected position range right after the call
+  };
+  for (const Case& c : {Case{500, 500, length - 1}, Case{-300, 0, 300}, Case{length + 5000, 0, 300},
+                        Case{length, 0, 300}}) {
+    engine->SetPosition(c.target);
+    EXPECT_EQ(engine->GetMode(), PlayerMode::Playing) << c.target;
+    const int32_t position = engine->GetPosition();
+    EXPECT_GE(position, c.low) << c.target;
+    EXPECT_LE(position, c.high) << c.target;
+  }
+  engine->Stop();
+}
+
+TEST_F(MmcPlayerTest, PlayAfterTheEndStartsAgainFromTheBeginning) {
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  ASSERT_TRUE(PlayToEnd());
+  engine->Play();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+  EXPECT_LT(engine->GetPosition(), engine->GetLength() / 2);
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+}
+
+TEST_F(MmcPlayerTest, SameFileOpenedTwiceWithoutCloseAndNameKeptAfterClose) {
+  const std::string path = Fixtures().Path("tone.mp3");
+  ASSERT_NE(engine->Open(path)->Success, 0);
+  engine->Play();
+  ASSERT_NE(engine->Open(path)->Success, 0);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Stopped);
+  EXPECT_EQ(engine->GetPosition(), 0);
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+  engine->Close();
+  EXPECT_EQ(engine->GetFileName(), path);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::NotReady);
+}
+
+TEST_F(MmcPlayerTest, MpegVideoReportsItsPictureSizeAndEndsAtLength) {
+  MMFileInfoPtr info = OpenFixture("clip.mpg");
+  ASSERT_NE(info->Success, 0) << Text(info->ErrorText);
+  EXPECT_EQ(info->AudioOnly, 0);
+  EXPECT_EQ(info->VideoWidth, 176);
+  EXPECT_EQ(info->VideoHeight, 144);
+  EXPECT_TRUE(engine->HasVideo());
+  EXPECT_EQ(engine->GetVideoWidth(), 176);
+  EXPECT_EQ(engine->GetVideoHeight(), 144);
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  EXPECT_FALSE(engine->HasVideo());
+  EXPECT_EQ(engine->GetVideoWidth(), 0);
+}
+
+TEST_F(MmcPlayerTest, SoundReachesTheSink) {
+  const int streamsBefore = sink->StreamCount();  // the keep-alive stream
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  MonitorListener listener(sink->Name());
+  engine->Play();
+  ASSERT_TRUE(RunUntilPosition(300));
+  EXPECT_EQ(sink->StreamCount(), streamsBefore + 1);
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return listener.Heard() || engine->GetMode() == PlayerMode::Stopped; }));
+  dispatcher.RunUntil([&] { return listener.Heard(); }, std::chrono::seconds(3));
+  EXPECT_TRUE(listener.Heard());
+}
+
+TEST_F(MmcPlayerTest, NotificationsQueuedBeforeDestructionAreDropped) {
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  engine->Play();
+  engine->Stop();  // queues the cut-short notification
+  engine.reset();
+  dispatcher.RunPending();
+  EXPECT_EQ(notes.count, 0);
+}
+
+TEST_F(MmcPlayerTest, DescriptionAndTheVideoExtensions) {
+  EXPECT_EQ(engine->Description(), "Default Player");
+  for (const char* name : {"a.avi", "b.MPEG", "c.mpg", "d.Vob", "e.wmv", "f.MOV", "/x.y/g.mpg"}) {
+    EXPECT_TRUE(TMMCPlayer::IsVideoFileName(name)) << name;
+  }
+  for (const char* name : {"a.mp3", "b.ogg", "mpg", "c.mpg.mp3", "/dir.avi/file", "d.avi2", ""}) {
+    EXPECT_FALSE(TMMCPlayer::IsVideoFileName(name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace vombrel::test
