@@ -54,6 +54,11 @@ void FlatControl::SetCaption(const QString& caption) {
   update();
 }
 
+QSize FlatControl::sizeHint() const {
+  const QFontMetrics metrics(font());
+  return metrics.size(0, DisplayText(caption_)) + QSize(10, 8);
+}
+
 void FlatControl::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     pressed_ = true;

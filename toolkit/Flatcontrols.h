@@ -40,6 +40,8 @@ class FlatControl : public QWidget {
   void SetColor(const QColor& color) { setProperty("Color", color); }
   QColor FontColor() const { return fontColor_; }
   void SetFontColor(const QColor& color) { setProperty("FontColor", color); }
+  // Room for the caption on one line plus a small margin.
+  QSize sizeHint() const override;
 
  signals:
   void AppearanceChanged();
