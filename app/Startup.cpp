@@ -1,0 +1,77 @@
+#include "app/Startup.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Commandpanel.h"
+#include "app/Video.h"
+#include "app/VombrelMain.h"
+#include "players/Playerfactory.h"
+
+namespace vombrel {
+
+namespace {
+
+// Runs engine notifications on the user-interface thread, queued behind the events
+// already waiting. Tasks posted after the application object is gone are dropped.
+class QueuedDispatcher : public UiDispatcher {
+ public:
+  void Post(std::function<void()> task) override {
+    QPointer<QCoreApplication> app(QCoreApplication::instance());
+    if (app) QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
+  }
+};
+
+// The video window's display panel as the engines see it.
+class PanelDisplay : public DisplayControl {
+ public:
+  explicit PanelDisplay(QPointer<TFormVideo>& video) : video_(video) {}
+  uintptr_t NativeWindowId() override { return video_ ? static_cast<uintptr_t>(video_->Panel->winId()) : 0; }
+  uintptr_t OpenFullScreen(std::function<void()>) override { return 0; }
+  void CloseFullScreen() override {}
+
+ private:
+  QPointer<TFormVideo>& video_;
+};
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
+int RunVombrel(int argc, char** argv) {
+  const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
+  VombrelApplication app(argc, argv);
+  QueuedDispatcher dispatcher;
+  QPointer<TFormVideo> video;
+  PanelDisplay display(video);
+  int status = 0;
+  try {
+    EngineFactory factory = [&](const std::string& name, NotifyHandler notify) {
+      return CreatePlayerEngine(name, &display, dispatcher, std::move(notify));
+    };
+    TFormVombrel mainWindow(arguments, factory);
+    mainWindow.ProcessCommandLine();
+    TFormVideo videoWindow(&mainWindow);
+    video = &videoWindow;
+    TFormCommandPanel commandPanel;
+    mainWindow.SetVideoWindow(&videoWindow);
+    mainWindow.SetCommandPanel(&commandPanel);
+    QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    mainWindow.show();
+    status = VombrelApplication::exec();
+    video = nullptr;
+  } catch (const std::exception& e) {
+    VombrelApplication::ShowException(e.what());
+  }
+  return status;
+}
+
+}  // namespace vombrel

@@ -1,0 +1,255 @@
+// The main window: the player's control centre. It owns the playlist model, the one
+// playback engine, the tag and format panel, the transport buttons, the position and
+// volume bars and the three timers; every other way of controlling the player (buttons,
+// menus, a second instance, shell commands, the video window) ends in its handlers.
+//
+// Threads: everything here runs on the user-interface thread; the engine's notification,
+// the timers and the hand-over messages arrive there as events.
+// Ownership: the window owns its components (QObject parents), the engine and the model.
+#pragma once
+
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Commandpanel.h"
+#include "app/Mainlayout.h"
+#include "app/Video.h"
+#include "app/Mainlogic.h"
+#include "mediainfo/Trackinfo.h"
+#include "players/Baseplayer.h"
+#include "playlist/Playlistmodel.h"
+#include "toolkit/Flatcontrols.h"
+#include "toolkit/Flatscrollbar.h"
+
+class TEdit;
+
+namespace vombrel {
+
+class TFormVideo;
+class TFormCommandPanel;
+
+// Makes the engine named in the settings ("Default" or a plug-in's name). The window
+// passes itself as the notification's receiver through `notify`.
+using EngineFactory = std::function<std::unique_ptr<TBasePlayer>(const std::string& name, NotifyHandler notify)>;
+
+// The system output volume, 0..65535 per channel. `read` gives the right channel (the
+// high half of the volume word), or nullopt when there is no device.
+struct OutputVolume {
+  std::function<std::optional<int32_t>()> read;
+  std::function<void(int32_t)> write;
+};
+
+class TFormVombrel : public QWidget, private PlaylistController {
+  Q_OBJECT
+
+ public:
+  // Construction and FormCreate in one (the toolkit runs FormCreate right after the
+  // constructor): shared settings, placement, colour scheme, tag panel folded, settings,
+  // start-up playlist from `arguments` (the program's arguments without its name).
+  // `engineFactory` and `volume` default to the real engine and the sound server.
+  explicit TFormVombrel(std::vector<std::string> arguments, EngineFactory engineFactory = {},
+                        OutputVolume volume = {});
+  ~TFormVombrel() override;
+
+  // The windows created after this one (Part of start-up); the main window reaches them.
+  void SetVideoWindow(TFormVideo* video) { video_ = video; }
+  void SetCommandPanel(TFormCommandPanel* panel) { commandPanel_ = panel; }
+
+  PlaylistModel& Playlist() { return playlist_; }
+  TBasePlayer* Engine() const { return engine_.get(); }
+
+  // Right after construction: the command-line walk handed to the shell commands.
+  void ProcessCommandLine();
+
+  // Transport.
+  void ButtonPlayClick();
+  void ButtonPauseClick();
+  void ButtonStopClick();
+  void ButtonNextClick();
+  void ButtonPrevClick();
+  void MediaPlayerNotify();
+  bool TryPlayCurrent() override;
+  void SeekToPercent(int percent);
+  void ToggleFullScreen();
+
+  // Volume.
+  void SetVolume(int32_t volume);
+  void VolumeUp(int32_t step);
+  void VolumeDown(int32_t step);
+  void SyncVolumeBar();
+  void VolumeItemClick(const QString& caption);
+
+  // Display.
+  void RefreshTitle();
+  void ShowMainIfHidden();
+  void SetPositionBars(int percent);
+  void PlayerTimerTimer();
+  void ToggleTagPanel();
+  void PannelloTitoloClick();
+  void PannelloScorrevoleClick();
+
+  // Settings and engine.
+  void LoadSettings();
+  void CreatePlayerEngine(const std::string& name);
+  void DestroyPlayerEngine();
+
+  // Adding tracks.
+  void BuildOpenFilter();
+  void PopupAddClick();
+  void DropFiles(const StringList& paths);
+  void ShellCmdCmdOpenFile(const std::string& file, const std::string& option);
+  void ShellCmdCmdCustom(const std::string& command, const std::string& file, const std::string& option);
+
+  // The hand-over from a second instance.
+  void AddTrackMessage(const std::string& file);
+  void OpenPlaylistMessage(const std::string& file);
+  void EnqueueTrackMessage(const std::string& file);
+
+  // Tags and other modules.
+  int32_t FillTrackInfo(const std::string& path);
+  void BtnSaveTagClick();
+  // Writes the panel into the file's ID3v1 tag (the MP3 check is the caller's).
+  void SaveTags(const std::string& path);
+  void PopupRipperClick();
+  void ButtonSplashClick();
+  void ButtonCloseClick();
+
+  void FormShow();
+  void FormActivate();
+
+  // State the other windows and the tests read.
+  bool Paused() const { return paused_; }
+  bool AutoplayPending() const { return autoplayPending_; }
+  bool FullScreenOn() const { return fullScreenOn_; }
+  bool HideOnVideo() const { return hideOnVideo_; }
+  bool TrayCommands() const { return trayCommands_; }
+  int LastTimerPosition() const { return lastTimerPosition_; }
+  const StringList& Associations() const { return associations_; }
+  const std::string& OpenFilter() const { return openFilter_; }
+  const QString& TrayTooltip() const { return trayTooltip_; }
+  QMenu* ConfigMenu() const { return configMenu_; }
+  QMenu* PlayMenu() const { return playMenu_; }
+  QMenu* TitleMenu() const { return titleMenu_; }
+
+  // For tests: the file dialog is replaced by a function returning the chosen paths.
+  void SetFileChooserForTesting(std::function<StringList()> chooser) { fileChooserForTesting_ = std::move(chooser); }
+
+ signals:
+  // The close sequence has run; the application ends.
+  void Closed();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // PlaylistController.
+  int32_t EnginePosition() override;
+  int32_t EngineLength() override;
+  void TogglePause() override { ButtonPauseClick(); }
+  void RefreshPlaylistWindow() override {}
+
+  TagPanelTexts PanelTexts() const;
+  void BuildWindow();
+  void BuildMenus();
+  void LayoutLowerArea();
+  void StartupPlaylist();
+  void RunCloseSequence();
+  void ShowVideoWindow();
+  void CloseVideoWindow();
+  bool EngineActive();
+
+  template <typename T>
+  T* Make(QWidget* parent, const char* name);
+
+  std::vector<std::string> arguments_;
+  EngineFactory engineFactory_;
+  OutputVolume volume_;
+  PlaylistModel playlist_;
+  std::unique_ptr<TBasePlayer> engine_;
+  bool engineLoaded_ = false;
+  bool paused_ = false;
+  bool autoplayPending_ = false;
+  bool fullScreenOn_ = false;
+  bool hideOnVideo_ = false;
+  bool trayCommands_ = true;
+  bool closing_ = false;
+  bool closed_ = false;
+  int lastTimerPosition_ = 0;
+  StringList associations_;
+  std::string openFilter_;
+  QString trayTooltip_;
+  std::function<StringList()> fileChooserForTesting_;
+  QPointer<TFormVideo> video_;
+  QPointer<TFormCommandPanel> commandPanel_;
+
+ public:
+  // Components, named as the window's design names them (objectName is the same).
+  TFlatTitlebar* BarraTitolo = nullptr;
+  TFlatButton* ButtonClose = nullptr;
+  TFlatButton* ButtonMinimize = nullptr;
+  TPanel* PannelloTitolo = nullptr;
+  TSecretPanel* PannelloScorrevole = nullptr;
+  TFlatButton* ButtonAddToPlaylist = nullptr;
+  TFlatButton* ButtonPlaylist = nullptr;
+  TFlatButton* RollTags = nullptr;
+  TPanel* PannelloTagsBox = nullptr;
+  TFlatPanel* PannelloTags = nullptr;
+  TLabel* LabelTitolo = nullptr;
+  TLabel* LabelArtista = nullptr;
+  TLabel* LabelAlbum = nullptr;
+  TLabel* LabelAnno = nullptr;
+  TLabel* LabelTraccia = nullptr;
+  TLabel* LabelCommento = nullptr;
+  TLabel* LabelGenere = nullptr;
+  TEdit* TagTitolo = nullptr;
+  TEdit* TagArtista = nullptr;
+  TEdit* TagAlbum = nullptr;
+  TEdit* TagAnno = nullptr;
+  TEdit* TagTraccia = nullptr;
+  TEdit* TagCommento = nullptr;
+  TEdit* TagGenere = nullptr;
+  TFlatButton* BtnSaveTag = nullptr;
+  TPanel* PannelloScorrimento = nullptr;
+  TFlatPanel* PannelloInfo = nullptr;
+  TLabel* Tempo = nullptr;
+  TLabel* LabelFrazione = nullptr;
+  TLabel* Durata = nullptr;
+  TLabel* LabelBitRate = nullptr;
+  TLabel* LabelFrequency = nullptr;
+  TLabel* LabelExtension = nullptr;
+  TFlatPanel* PannelloPosizione = nullptr;
+  TFlatPanel* PannelloVolume = nullptr;
+  TFlatScrollbar* Posizione = nullptr;
+  TFlatScrollbar* Volume = nullptr;
+  TFlatButton* ButtonPlay = nullptr;
+  TFlatButton* ButtonPrev = nullptr;
+  TFlatButton* ButtonNext = nullptr;
+  TFlatButton* ButtonPause = nullptr;
+  TFlatButton* ButtonStop = nullptr;
+  TFlatButton* ButtonRec = nullptr;
+  TFlatButton* ButtonSplash = nullptr;
+  QTimer* PlayerTimer = nullptr;
+  QTimer* VolumeTimer = nullptr;
+  QTimer* FullScreenTimer = nullptr;
+
+ private:
+  QMenu* configMenu_ = nullptr;
+  QMenu* playMenu_ = nullptr;
+  QMenu* titleMenu_ = nullptr;
+  QMenu* volumeMenu_ = nullptr;
+};
+
+}  // namespace vombrel

@@ -1,0 +1,178 @@
+#include "E2eHarness.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace vombrel::e2e {
+
+CommandResult RunCommand(const std::string& command) {
+  CommandResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (true) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+TempFolder::TempFolder(const std::string& prefix) {
+  std::string pattern = (fs::temp_directory_path() / (prefix + ".XXXXXX")).string();
+  path_ = mkdtemp(pattern.data());
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+fs::path MakeTone(const fs::path& folder, const std::string& name, double seconds, int frequency,
+                  const std::string& extraArguments) {
+  const fs::path file = folder / name;
+  RunCommand("ffmpeg -v error -y -f lavfi -i " + Quote("sine=frequency=" + std::to_string(frequency) +
+                                                        ":duration=" + std::to_string(seconds)) +
+             " " + extraArguments + " " + Quote(file.string()) + " </dev/null");
+  return file;
+}
+
+fs::path Vombrel::UserFolder(const fs::path& home) { return home / "config" / "vombrel"; }
+
+static std::string ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Vombrel::Autosave(const fs::path& home) { return ReadWholeFile(UserFolder(home) / "Playlist.vpl"); }
+
+std::string Vombrel::Settings(const fs::path& home) {
+  return ReadWholeFile(UserFolder(home) / "Config" / "Kelvatro" / "Vombrel.ini");
+}
+
+Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments) {
+  fs::create_directories(home / "config");
+  fs::create_directories(home / "run");
+  fs::permissions(home / "run", fs::perms::owner_all);
+  const std::string program = std::string(VOMBREL_BINARY_DIR) + "/bin/vombrel";
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("XDG_CONFIG_HOME=", 0) == 0 || entry.rfind("XDG_RUNTIME_DIR=", 0) == 0 ||
+        entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
+      continue;
+    environment.push_back(entry);
+  }
+  environment.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+  environment.push_back("XDG_RUNTIME_DIR=" + (home / "run").string());
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+}
+
+Vombrel::~Vombrel() { Terminate(); }
+
+bool Vombrel::Running() {
+  if (pid_ <= 0 || status_ != -1) return false;
+  int status = 0;
+  const pid_t done = waitpid(pid_, &status, WNOHANG);
+  if (done == pid_) {
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return false;
+  }
+  return true;
+}
+
+int Vombrel::WaitForExit(std::chrono::milliseconds limit) {
+  WaitUntil([&] { return !Running(); }, limit);
+  return status_;
+}
+
+void Vombrel::Terminate() {
+  if (Running()) {
+    kill(pid_, SIGTERM);
+    if (WaitForExit(std::chrono::seconds(5)) == -1) {
+      kill(pid_, SIGKILL);
+      WaitForExit(std::chrono::seconds(5));
+    }
+  }
+}
+
+std::string Vombrel::MainWindow() const {
+  const auto found = RunCommand("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+                                " --name '^Vombrel$' 2>/dev/null | head -n1");
+  std::string id = found.output;
+  while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
+  return id;
+}
+
+bool Vombrel::WaitForMainWindow() {
+  return WaitUntil([&] { return !MainWindow().empty(); });
+}
+
+void Vombrel::ClickAt(int x, int y) {
+  const std::string window = MainWindow();
+  RunCommand("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+             " click 1");
+}
+
+static int PeakOfMonitor(const std::string& sink, double seconds) {
+  // 8 kHz mono 16-bit for the given time; the peak absolute sample.
+  const auto bytes = static_cast<long>(seconds * 8000) * 2;
+  const auto captured = RunCommand("timeout " + std::to_string(seconds + 2) + " parec --device=" + Quote(sink + ".monitor") +
+                                   " --raw --format=s16le --channels=1 --rate=8000 --latency-msec=50 | head -c " +
+                                   std::to_string(bytes));
+  int peak = 0;
+  for (size_t i = 0; i + 1 < captured.output.size(); i += 2) {
+    const auto sample = static_cast<int16_t>(static_cast<uint8_t>(captured.output[i]) |
+                                             (static_cast<uint8_t>(captured.output[i + 1]) << 8));
+    peak = std::max(peak, std::abs(static_cast<int>(sample)));
+  }
+  return peak;
+}
+
+bool SoundReachesSink(const std::string& sink, std::chrono::milliseconds limit) {
+  return WaitUntil([&] { return PeakOfMonitor(sink, 0.3) > 1000; }, limit);
+}
+
+int SinkInputsOf(pid_t pid) {
+  const auto listing = RunCommand("pactl list sink-inputs 2>/dev/null");
+  const std::string needle = "application.process.id = \"" + std::to_string(pid) + "\"";
+  int count = 0;
+  for (size_t at = listing.output.find(needle); at != std::string::npos;
+       at = listing.output.find(needle, at + needle.size()))
+    ++count;
+  return count;
+}
+
+}  // namespace vombrel::e2e

@@ -1,0 +1,81 @@
+// Drives the real vombrel program under the test environment's X server and PulseAudio
+// daemon: starts it with a private user folder and lock folder, finds its window, clicks
+// at window coordinates with xdotool, listens to the sink, makes media files with ffmpeg.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vombrel::e2e {
+
+namespace fs = std::filesystem;
+
+// Output of a shell command (stdout), and its exit status.
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+CommandResult RunCommand(const std::string& command);
+std::string Quote(const std::string& text);
+
+// Polls until the condition holds or the limit passes; true when it held. The limit is a
+// safety net for a hung program, not a measurement.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(15));
+
+// A folder that lives as long as the object.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix);
+  ~TempFolder();
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Media files made once per test binary.
+fs::path MakeTone(const fs::path& folder, const std::string& name, double seconds, int frequency,
+                  const std::string& extraArguments = "");
+
+// One running vombrel process with its own user data folder ($XDG_CONFIG_HOME) and lock
+// folder ($XDG_RUNTIME_DIR), so that tests never see each other's playlist or instance.
+class Vombrel {
+ public:
+  // home: the folder holding "config" and "run" for this player's user; several processes
+  // sharing one home see each other (hand-over).
+  Vombrel(const fs::path& home, const std::vector<std::string>& arguments);
+  ~Vombrel();
+
+  pid_t Pid() const { return pid_; }
+  bool Running();
+  // Exit status once ended (waits up to the limit), -1 when still running.
+  int WaitForExit(std::chrono::milliseconds limit = std::chrono::seconds(10));
+  void Terminate();
+
+  // The main window's X window id ("" while it has none).
+  std::string MainWindow() const;
+  bool WaitForMainWindow();
+  // A click with the left button at window coordinates of the main window.
+  void ClickAt(int x, int y);
+  // The user folder of this player and its autosave.
+  static fs::path UserFolder(const fs::path& home);
+  static std::string Autosave(const fs::path& home);
+  static std::string Settings(const fs::path& home);
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = -1;
+};
+
+// True when some sound (not only silence) reaches the sink's monitor within the limit.
+bool SoundReachesSink(const std::string& sink = "nullsink",
+                      std::chrono::milliseconds limit = std::chrono::seconds(3));
+// Number of playback streams the sound server has from the process.
+int SinkInputsOf(pid_t pid);
+
+}  // namespace vombrel::e2e
