@@ -47,7 +47,9 @@ void DestroyPlayerEngine(std::unique_ptr<TBasePlayer>& engine) {
 
 StringList PlayerEngineNames() {
   StringList names{std::string(kDefaultPlayerName)};
-  ListFileBaseNames(names, AppSubDir(kPlayersFolder) + "*" + std::string(kLibraryExtension));
+  for (const std::string& path : ListFiles(AppSubDir(kPlayersFolder) + "*" + std::string(kLibraryExtension))) {
+    names.push_back(FileBaseName(path));
+  }
   return names;
 }
 

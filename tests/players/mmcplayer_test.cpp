@@ -92,8 +92,9 @@ TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
 
   MMFileInfoPtr good = OpenFixture("tone.mp3");
   ASSERT_NE(good->Success, 0) << Text(good->ErrorText);
-  ASSERT_TRUE(PlayToEnd());
-  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+  engine->Play();
+  EXPECT_TRUE(RunUntilPosition(50));
+  engine->Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,
