@@ -30,7 +30,8 @@ class DisplayControl {
   virtual uintptr_t NativeWindowId() = 0;
   // Opens a full-screen window for the picture and returns its native window id (0 when
   // it cannot be made). `closedByUser` runs on the user-interface thread when the user
-  // closes it with a key press or a click; the window is gone by then.
+  // closes it with a key press or a click, while its native window still exists (it
+  // closes right after).
   virtual uintptr_t OpenFullScreen(std::function<void()> closedByUser) = 0;
   // Closes the full-screen window if it is open; `closedByUser` is not called.
   virtual void CloseFullScreen() = 0;

@@ -1,0 +1,77 @@
+#include "toolkit/Playerhost.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QScreen>
+
+namespace vombrel {
+
+QtUiDispatcher::QtUiDispatcher(QObject* parent) : QObject(parent) {}
+
+void QtUiDispatcher::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+TFullScreenVideo::TFullScreenVideo(std::function<void()> closedByUser)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), closedByUser_(std::move(closedByUser)) {
+  setObjectName("FullScreenVideo");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_NativeWindow);
+  setAutoFillBackground(true);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setCursor(Qt::BlankCursor);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void TFullScreenVideo::keyPressEvent(QKeyEvent*) { CloseByUser(); }
+
+void TFullScreenVideo::mousePressEvent(QMouseEvent*) { CloseByUser(); }
+
+void TFullScreenVideo::CloseByUser() {
+  if (auto notify = std::exchange(closedByUser_, nullptr)) notify();
+  close();
+}
+
+QtDisplayControl::QtDisplayControl(QWidget* area) : area_(area) {}
+
+QtDisplayControl::~QtDisplayControl() { CloseFullScreen(); }
+
+uintptr_t QtDisplayControl::NativeWindowId() {
+  if (area_.isNull()) return 0;
+  return static_cast<uintptr_t>(area_->winId());
+}
+
+uintptr_t QtDisplayControl::OpenFullScreen(std::function<void()> closedByUser) {
+  CloseFullScreen();
+  fullScreen_ = new TFullScreenVideo([this, notify = std::move(closedByUser)] {
+    if (notify) notify();
+    fullScreen_ = nullptr;
+  });
+  if (!area_.isNull() && area_->screen() != nullptr) {
+    fullScreen_->setGeometry(area_->screen()->geometry());
+  }
+  fullScreen_->showFullScreen();
+  fullScreen_->activateWindow();
+  fullScreen_->setFocus();
+  return static_cast<uintptr_t>(fullScreen_->winId());
+}
+
+void QtDisplayControl::CloseFullScreen() {
+  if (fullScreen_.isNull()) return;
+  TFullScreenVideo* window = fullScreen_;
+  fullScreen_ = nullptr;
+  window->close();  // deletes itself; the user's callback is not run
+}
+
+void* QtDisplayControl::ToolkitApplication() { return QCoreApplication::instance(); }
+
+void* QtDisplayControl::ToolkitScreen() {
+  if (!area_.isNull() && area_->screen() != nullptr) return area_->screen();
+  return QGuiApplication::primaryScreen();
+}
+
+}  // namespace vombrel

@@ -1,0 +1,63 @@
+// The Qt side of what the player engines need from their host: a dispatcher onto the GUI
+// thread, the display control over a widget of the video window, and the full-screen
+// window the picture moves to.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "players/Hostinterfaces.h"
+
+namespace vombrel {
+
+// Queues work onto the thread this object lives in (create it on the GUI thread). Post is
+// thread-safe; tasks still queued when the object is destroyed are dropped.
+class QtUiDispatcher : public QObject, public UiDispatcher {
+  Q_OBJECT
+
+ public:
+  explicit QtUiDispatcher(QObject* parent = nullptr);
+  void Post(std::function<void()> task) override;
+};
+
+// A black, frameless full-screen window the video sink draws into. A key press or a
+// mouse click closes it: `closedByUser` runs first (so the picture can move away while
+// the native window still exists), then the window hides and deletes itself.
+class TFullScreenVideo : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TFullScreenVideo(std::function<void()> closedByUser);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void CloseByUser();
+  std::function<void()> closedByUser_;
+};
+
+// The display control over the widget in which pictures are shown (the video window's
+// display panel). The widget becomes a native window; it is not owned. GUI thread only.
+class QtDisplayControl : public DisplayControl {
+ public:
+  explicit QtDisplayControl(QWidget* area);
+  ~QtDisplayControl() override;
+
+  uintptr_t NativeWindowId() override;
+  uintptr_t OpenFullScreen(std::function<void()> closedByUser) override;
+  void CloseFullScreen() override;
+  void* ToolkitApplication() override;
+  void* ToolkitScreen() override;
+
+  // The open full-screen window, or null.
+  TFullScreenVideo* FullScreenWindow() const { return fullScreen_; }
+
+ private:
+  QPointer<QWidget> area_;
+  QPointer<TFullScreenVideo> fullScreen_;
+};
+
+}  // namespace vombrel
