@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <functional>
 #include <cstdio>
 #include <string>
 
@@ -226,15 +228,24 @@ int main(int argc, char** argv) {
   }
   form->move(0, 0);
   form->show();
-  QTimer::singleShot(0, form, [form, screenshotPath] {
+  // "ready" only once the window is exposed and painted, so a screenshot of the screen
+  // taken after it shows the window.
+  std::function<void()> announce;
+  announce = [form, screenshotPath, &announce] {
+    if (form->windowHandle() == nullptr || !form->windowHandle()->isExposed()) {
+      QTimer::singleShot(10, form, announce);
+      return;
+    }
     form->repaint();
+    QApplication::processEvents();
     std::printf("ready\n");
     std::fflush(stdout);
     if (!screenshotPath.isEmpty()) {
       const bool saved = form->grab().save(screenshotPath);
       QApplication::exit(saved ? 0 : 3);
     }
-  });
+  };
+  QTimer::singleShot(0, form, announce);
   const int result = QApplication::exec();
   delete form;
   return result;
