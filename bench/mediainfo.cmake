@@ -1,0 +1,3 @@
+add_executable(bench_mediainfo ${CMAKE_CURRENT_LIST_DIR}/bench_mediainfo.cpp)
+target_link_libraries(bench_mediainfo PRIVATE vombrel_mediainfo)
+vombrel_strict(bench_mediainfo)
