@@ -66,6 +66,7 @@ struct TWaveAudioIn::Capture {
   size_t fill = 0;
   double cpuAtStart = 0;
   double wallAtStart = 0;
+  double wallAtFirstSound = 0;  // 0 until the first bytes arrived
 
   // Signals the opener waiting in Start (phase changes while Starting).
   std::mutex startMutex;
@@ -87,6 +88,7 @@ struct TWaveAudioIn::Capture {
       const void* data = nullptr;
       size_t size = 0;
       if (pa_stream_peek(stream, &data, &size) < 0 || size == 0) break;
+      if (wallAtFirstSound == 0) wallAtFirstSound = NowMs();
       if (data) {
         Append(static_cast<const char*>(data), size);
       } else {
@@ -425,7 +427,8 @@ void TWaveAudioIn::FinishCapture(Capture& c, int errorCode) {
     c.fill = 0;
   }
   const double cpu = ThreadCpuSeconds() - c.cpuAtStart;
-  const double wall = (NowMs() - c.wallAtStart) / 1000.0;
+  const double now = NowMs();
+  const double firstSound = c.wallAtFirstSound != 0 ? c.wallAtFirstSound : now;
   c.DisconnectStream();
   std::string errorText;
   {
@@ -435,7 +438,8 @@ void TWaveAudioIn::FinishCapture(Capture& c, int errorCode) {
       SetLastError(errorCode, errorText);
     }
     stats_.threadCpuSeconds = cpu;
-    stats_.capturedSeconds = wall;
+    stats_.startupSeconds = (firstSound - c.wallAtStart) / 1000.0;
+    stats_.capturedSeconds = (now - firstSound) / 1000.0;
     DoClosed();
     deviceOpen_ = false;
     closing_ = false;

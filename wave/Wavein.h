@@ -31,7 +31,8 @@ struct TCaptureStats {
   uint32_t buffersWritten = 0;
   double maxArrivalToWriteMs = 0;   // a full buffer's last byte arriving -> its DoData returning
   double threadCpuSeconds = 0;      // CPU time of the engine thread while capturing
-  double capturedSeconds = 0;       // wall time from the device's start to its close
+  double startupSeconds = 0;        // wall time from the device's start to its first sound
+  double capturedSeconds = 0;       // wall time from the first sound to the close
 };
 
 class TWaveAudioIn : public TWaveAudioIO {

@@ -82,16 +82,18 @@ class OwnNullSink {
 // A steady sine tone played into a sink for as long as the object lives.
 inline std::string ToneCommand(const std::string& sink, int frequency) {
   return "sox -q -n -t raw -r 44100 -e signed -b 16 -c 2 - synth 600 sine " + std::to_string(frequency) +
-         " vol 0.5 | pacat --playback --latency-msec=50 --device=" + sink + " --format=s16le --rate=44100 --channels=2 --raw";
+         " vol 0.5 | pacat --playback --latency-msec=100 --device=" + sink + " --format=s16le --rate=44100 --channels=2 --raw";
 }
 
-// Level and frequency of one channel of interleaved PCM.
+// Level and frequency of one channel of interleaved PCM, taken in the loudest 100 ms
+// window: a tone player starved by a loaded machine leaves gaps of silence, which must
+// neither lower the level nor bend the frequency seen.
 struct ToneMeasure {
   double rms = 0;        // 0..1 of full scale
   double frequency = 0;  // from zero crossings
 };
 
-inline ToneMeasure MeasureTone(const std::string& pcm, int bits, int channels, int rate) {
+inline std::vector<double> ChannelSamples(const std::string& pcm, int bits, int channels) {
   std::vector<double> samples;
   const size_t frame = static_cast<size_t>(channels * bits / 8);
   for (size_t at = 0; at + frame <= pcm.size(); at += frame) {
@@ -102,17 +104,24 @@ inline ToneMeasure MeasureTone(const std::string& pcm, int bits, int channels, i
       samples.push_back(v / 32768.0);
     }
   }
-  ToneMeasure m;
-  if (samples.size() < 2) return m;
-  double sum = 0;
-  int crossings = 0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    sum += samples[i] * samples[i];
-    if (i > 0 && (samples[i - 1] < 0) != (samples[i] < 0)) ++crossings;
+  return samples;
+}
+
+inline ToneMeasure MeasureTone(const std::string& pcm, int bits, int channels, int rate) {
+  const std::vector<double> samples = ChannelSamples(pcm, bits, channels);
+  const size_t window = static_cast<size_t>(rate / 10);
+  ToneMeasure best;
+  for (size_t from = 0; from + window <= samples.size(); from += window / 2) {
+    double sum = 0;
+    int crossings = 0;
+    for (size_t i = from; i < from + window; ++i) {
+      sum += samples[i] * samples[i];
+      if (i > from && (samples[i - 1] < 0) != (samples[i] < 0)) ++crossings;
+    }
+    const double rms = std::sqrt(sum / static_cast<double>(window));
+    if (rms > best.rms) best = {rms, crossings / 2.0 / (static_cast<double>(window) / rate)};
   }
-  m.rms = std::sqrt(sum / static_cast<double>(samples.size()));
-  m.frequency = crossings / 2.0 / (static_cast<double>(samples.size()) / rate);
-  return m;
+  return best;
 }
 
 // Waits (bounded) for a condition that a background process brings about.

@@ -121,7 +121,7 @@ TEST_F(Recorder, RecordsTheToneInEveryTestedFormat) {
     const auto tail = bytes.substr(46 + data - format.avgBytesPerSec, format.avgBytesPerSec);
     const ToneMeasure tone = MeasureTone(tail, format.bitsPerSample, format.channels, format.samplesPerSec);
     EXPECT_NEAR(tone.rms, 0.354, 0.05);
-    EXPECT_NEAR(tone.frequency, 1000, 20);
+    EXPECT_NEAR(tone.frequency, 1000, 15);
   }
 }
 
@@ -309,8 +309,16 @@ TEST_F(Recorder, KilledRecordingLeavesAPlayableFile) {
   }));
   child.Stop(SIGKILL);
 
-  const std::string bytes = ReadFile(path);
-  const uint32_t data = CheckWaveFile(bytes, FormatOf(Stereo16bit44100Hz));
+  // The kill may fall between a buffer's bytes and the header that counts them: then the
+  // file holds more than the header states, never less.
+  TMemoryStream image;
+  image.bytes = ReadFile(path);
+  const auto header = ReadWaveHeader(image);
+  ASSERT_TRUE(header.has_value());
+  const uint32_t data = header->dataSize;
+  EXPECT_EQ(header->format, FormatOf(Stereo16bit44100Hz));
+  EXPECT_EQ(header->riffSize, 38u + data + (data & 1U));
+  EXPECT_GE(data, 4 * buffer);
   EXPECT_EQ(data % buffer, 0u) << "whole buffers only";
   const std::string probed = soundtest::Run("ffprobe -v error -show_entries stream=duration,sample_rate,channels -of default=nw=1 " + path);
   const double expected = data / 176400.0;
