@@ -145,6 +145,9 @@ TEST_F(TwoProcesses, SecondStartWithoutArgumentOnlyRaisesTheWindow) {
   QProcess* first = StartFirst(kHelper, {"/m/kept.mp3"});
   EXPECT_EQ(RunSecond({}), "forwarded");
   EXPECT_EQ(NextLine(first), "foreground");
+  // An argument too long for a frame is dropped; the window is still raised.
+  EXPECT_EQ(RunSecond({QString(70000, 'x')}), "forwarded");
+  EXPECT_EQ(NextLine(first), "foreground");
   // The next thing the first instance reports is the enqueue below: the list was untouched.
   EXPECT_EQ(RunSecond({"--send", "VOMBREL_ENQUEUE_TRACK_MESSAGE_ID", "7", "/m/queued.mp3"}), "sent");
   EXPECT_EQ(NextLine(first), "message VOMBREL_ENQUEUE_TRACK_MESSAGE_ID wparam=7 autoplay=0 index=0 "
@@ -206,6 +209,28 @@ TEST_F(TwoProcesses, SocketFolderIsPrivate) {
   EXPECT_EQ(HandOverServerPath("vombrel_handover_helper"), "");
   EXPECT_FALSE(HandOverToRunningInstance("VOMBREL_ENQUEUE_TRACK_MESSAGE_ID", 1, "/m/x.mp3",
                                          "vombrel_handover_helper"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TwoProcesses, LockThatCannotBeCreatedStartsNothing) {
+  // A folder where the lock file belongs: the lock cannot be opened, which counts as
+  // another instance holding it.
+  fs::create_directories(SingleInstanceLock::PathFor("vombrel_handover_helper"));
+  SingleInstanceLock blocked("vombrel_handover_helper");
+  EXPECT_FALSE(blocked.Acquired());
+  EXPECT_EQ(RunSecond({"/m/a.mp3"}), "no-instance");
+}
+
+TEST(SingleInstanceLockNames, FollowTheExecutableFileName) {
+  setenv("XDG_RUNTIME_DIR", "/nonexistent-runtime", 1);  // unusable: the temp folder is used
+  const std::string fallback = SingleInstanceLock::PathFor("player.bin");
+  EXPECT_EQ(fallback, fs::temp_directory_path().string() + "/Kelvatro.player.bin." +
+                          std::to_string(geteuid()) + ".lock");
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(ExecutableFileName(), "handover_tests");
 }
 
 }  // namespace
