@@ -1,0 +1,130 @@
+// Figures of the built-in engine: time from Open to the first buffer at the audio sink
+// and to a moving playback position, CPU seconds per minute of MP3 playback, and the
+// resident memory of a process that plays one MP3. Runs against whatever sink
+// VOMBREL_AUDIO_SINK names (the test environment's null sink when started inside it).
+//
+// Usage: bench_players [seconds of MP3 to play for the CPU figure, default 60]
+#include <gst/gst.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "players/Mmcplayer.h"
+#include "tests/players/Testdispatcher.h"
+
+using namespace vombrel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long StatusKilobytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
+  }
+  return -1;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+GstPadProbeReturn OnBuffer(GstPad*, GstPadProbeInfo*, gpointer data) {
+  auto* when = static_cast<std::atomic<Clock::rep>*>(data);
+  Clock::rep expected = 0;
+  when->compare_exchange_strong(expected, Clock::now().time_since_epoch().count());
+  return GST_PAD_PROBE_OK;
+}
+
+// Adds a probe to the audio sink's input that stores the arrival time of the first buffer.
+void WatchFirstBuffer(TMMCPlayer& engine, std::atomic<Clock::rep>& when) {
+  GstElement* sink = nullptr;
+  g_object_get(engine.Pipeline(), "audio-sink", &sink, nullptr);
+  if (sink == nullptr) return;
+  if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &OnBuffer, &when, nullptr);
+    gst_object_unref(pad);
+  }
+  gst_object_unref(sink);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int playSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+  char folder[] = "/tmp/vombrel-bench-players-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return 1;
+  const std::string mp3 = std::string(folder) + "/minute.mp3";
+  const std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=" +
+                           std::to_string(playSeconds) + " -c:a libmp3lame -b:a 192k " + mp3;
+  if (std::system(make.c_str()) != 0) return 1;
+  const char* sinkName = std::getenv("VOMBREL_AUDIO_SINK");
+  std::printf("audio sink: %s\n", sinkName != nullptr ? sinkName : "autoaudiosink");
+
+  test::QueueDispatcher dispatcher;
+  int notifications = 0;
+  const long rssBefore = StatusKilobytes("VmRSS");
+
+  // Start-up latency, median of several runs on a fresh engine each time.
+  std::vector<double> toFirstBuffer, toMovingPosition;
+  for (int run = 0; run < 7; ++run) {
+    TMMCPlayer engine(nullptr, dispatcher, [&](void*) { ++notifications; });
+    std::atomic<Clock::rep> firstBuffer{0};
+    WatchFirstBuffer(engine, firstBuffer);
+    const Clock::time_point start = Clock::now();
+    if (engine.Open(mp3)->Success == 0) return 1;
+    engine.Play();
+    while (engine.GetPosition() <= 0) usleep(500);
+    toMovingPosition.push_back(Milliseconds(Clock::now() - start));
+    toFirstBuffer.push_back(Milliseconds(Clock::time_point(Clock::duration(firstBuffer.load())) - start));
+    engine.Stop();
+  }
+  std::printf("Open to first buffer at the sink: %.1f ms (median of 7)\n", Median(toFirstBuffer));
+  std::printf("Open + Play to a moving position: %.1f ms (median of 7)\n", Median(toMovingPosition));
+
+  // CPU and memory of one whole playback.
+  TMMCPlayer engine(nullptr, dispatcher, [&](void*) { ++notifications; });
+  if (engine.Open(mp3)->Success == 0) return 1;
+  const double cpuStart = CpuSeconds();
+  const Clock::time_point start = Clock::now();
+  const int before = notifications;
+  engine.Play();
+  long rssPlaying = 0;
+  dispatcher.RunUntil(
+      [&] {
+        // Only the clock: querying the engine here would add its own cost to the figure.
+        if (rssPlaying == 0 && Clock::now() - start > std::chrono::seconds(playSeconds) / 2) {
+          rssPlaying = StatusKilobytes("VmRSS");
+        }
+        return notifications > before;
+      },
+      std::chrono::seconds(playSeconds + 30));
+  const double cpu = CpuSeconds() - cpuStart;
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  std::printf("played %d s of MP3 (192 kbit/s) in %.1f s wall: %.3f CPU seconds, %.3f CPU s per minute\n",
+              playSeconds, wall, cpu, cpu * 60.0 / playSeconds);
+  std::printf("resident memory: %ld kB before any engine, %ld kB while playing, peak %ld kB\n", rssBefore,
+              rssPlaying, StatusKilobytes("VmHWM"));
+  std::remove(mp3.c_str());
+  rmdir(folder);
+  return 0;
+}
