@@ -27,42 +27,44 @@ std::string RandomBytes(size_t count) {
   return bytes;
 }
 
-struct FixtureFolder {
-  MediaFixtures fixtures;
-  FixtureFolder() {
-    std::string templ = (fs::temp_directory_path() / "vombrel-players-XXXXXX").string();
-    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    fixtures.folder = templ + "/";
-    const std::string tone = "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=1 ";
-    const std::string& f = fixtures.folder;
-    Make(tone + "-c:a libmp3lame -b:a 128k " + f + "tone.mp3");
-    Make(tone + "-c:a libvorbis " + f + "tone.ogg");
-    Make(tone + "-c:a flac " + f + "tone.flac");
-    Make(tone + "-c:a pcm_s16le " + f + "tone.wav");
-    Make(tone + "-c:a wmav2 " + f + "tone.wma");
-    Make("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
-         "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " + f + "clip.mpg");
-    WriteBytes(f + "corrupt.mp3", RandomBytes(20000));
-    WriteBytes(f + "empty.mp3", "");
-    std::ifstream source(f + "tone.mp3", std::ios::binary);
-    std::string head(200, '\0');
-    source.read(head.data(), static_cast<std::streamsize>(head.size()));
-    WriteBytes(f + "truncated.mp3", head);
-    fs::create_directory(f + "folder.mp3");
-  }
-  ~FixtureFolder() {
-    std::error_code ignored;
-    fs::remove_all(fixtures.folder, ignored);
-  }
-};
+// ctest runs every test in a process of its own, so the files are made once per build
+// tree: in a fresh folder that is renamed into place, which also settles a race between
+// two test processes (the loser removes its copy and uses the winner's).
+std::string MakeFixtures(const std::string& target) {
+  std::string scratch = target + ".making-XXXXXX";
+  if (mkdtemp(scratch.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + scratch);
+  const std::string f = scratch + "/";
+  const std::string tone = "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=1 ";
+  Make(tone + "-c:a libmp3lame -b:a 128k " + f + "tone.mp3");
+  Make(tone + "-c:a libvorbis " + f + "tone.ogg");
+  Make(tone + "-c:a flac " + f + "tone.flac");
+  Make(tone + "-c:a pcm_s16le " + f + "tone.wav");
+  Make(tone + "-c:a wmav2 " + f + "tone.wma");
+  Make("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
+       "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " + f + "clip.mpg");
+  WriteBytes(f + "corrupt.mp3", RandomBytes(20000));
+  WriteBytes(f + "empty.mp3", "");
+  std::ifstream source(f + "tone.mp3", std::ios::binary);
+  std::string head(200, '\0');
+  source.read(head.data(), static_cast<std::streamsize>(head.size()));
+  WriteBytes(f + "truncated.mp3", head);
+  fs::create_directory(f + "folder.mp3");
+  std::error_code error;
+  fs::rename(scratch, target, error);
+  if (error) fs::remove_all(scratch, error);
+  return target + "/";
+}
 
 }  // namespace
 
 bool RunCommand(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 const MediaFixtures& Fixtures() {
-  static FixtureFolder folder;
-  return folder.fixtures;
+  static const MediaFixtures fixtures = [] {
+    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-1";
+    return MediaFixtures{fs::is_directory(target) ? target + "/" : MakeFixtures(target)};
+  }();
+  return fixtures;
 }
 
 }  // namespace vombrel::test

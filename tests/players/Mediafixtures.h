@@ -1,4 +1,5 @@
-// Media files made by ffmpeg once per test binary, in a temporary folder removed at exit.
+// Media files made by ffmpeg once per build tree (in its tests/players folder); the
+// folder name carries a version, to be raised whenever the set of files changes.
 #pragma once
 
 #include <string>
