@@ -78,8 +78,15 @@ std::vector<std::string> OpenFilterToNameFilters(std::string_view filter) {
 
 namespace {
 
+// "-..." always introduces a switch or a command. "/..." does so only in the "/cmd:file"
+// form whose command holds no "/": on this system every absolute path starts with "/",
+// and such an argument is a file to open.
 bool StartsWithSwitch(std::string_view argument) {
-  return !argument.empty() && (argument.front() == '/' || argument.front() == '-');
+  if (argument.empty()) return false;
+  if (argument.front() == '-') return true;
+  if (argument.front() != '/') return false;
+  const auto colon = argument.find(':');
+  return colon != std::string_view::npos && argument.substr(1, colon - 1).find('/') == std::string_view::npos;
 }
 
 std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument) {

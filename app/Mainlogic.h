@@ -44,7 +44,9 @@ struct ShellCommand {
 // The program's arguments (without the program name) walked from the last to the first:
 // "/cmd:file" or "-cmd:file", optionally followed by "/option" (or "-option" when the
 // rest holds no "/"), give (cmd, file, option); an argument not starting with "/" or "-"
-// gives ("Open", argument, ""); a switch without ":" gives nothing.
+// gives ("Open", argument, ""); a switch without ":" gives nothing. An argument starting
+// with "/" is a command only in that "/cmd:" form (cmd without "/"); otherwise it is an
+// absolute path and is opened.
 std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments);
 
 // The volume value of a volume menu item ("100%" ... "0%"): the caption without its last

@@ -10,6 +10,8 @@
 #include "app/Commandpanel.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
+#include "platform/Handover.h"
+#include "platform/Singleinstance.h"
 #include "players/Playerfactory.h"
 
 namespace vombrel {
@@ -44,10 +46,23 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv) {
   return arguments;
 }
 
+
+// A second start: the running instance is asked to come forward and given the first
+// argument; nothing else happens, whether or not anyone listened.
+int HandOver(int argc, char** argv, const std::vector<std::string>& arguments) {
+  QCoreApplication app(argc, argv);
+  ForwardToRunningInstance(arguments.empty() ? std::string_view() : std::string_view(arguments.front()));
+  return 0;
+}
+
 }  // namespace
 
 int RunVombrel(int argc, char** argv) {
   const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
+  // Held for the whole life of the first instance; released when the process ends.
+  const SingleInstanceLock lock;
+  if (!lock.Acquired()) return HandOver(argc, argv, arguments);
+
   VombrelApplication app(argc, argv);
   QueuedDispatcher dispatcher;
   QPointer<TFormVideo> video;
@@ -65,6 +80,14 @@ int RunVombrel(int argc, char** argv) {
     mainWindow.SetVideoWindow(&videoWindow);
     mainWindow.SetCommandPanel(&commandPanel);
     QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    HandOverServer handOver;
+    QObject::connect(&handOver, &HandOverServer::messageReceived, &mainWindow,
+                     [&mainWindow](const QString& name, int, const QByteArray& text) {
+                       mainWindow.AppEventsMessage(name.toStdString(), text.toStdString());
+                     });
+    QObject::connect(&handOver, &HandOverServer::foregroundRequested, &mainWindow,
+                     &TFormVombrel::BringToForeground);
+    handOver.Listen();
     mainWindow.show();
     status = VombrelApplication::exec();
     video = nullptr;

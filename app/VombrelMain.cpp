@@ -18,7 +18,9 @@
 #include "app/Aboutbox.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
+#include "platform/Volume.h"
 #include "playlist/Playlistfiles.h"
+#include "playlist/Playlisthandover.h"
 #include "support/Configurazione.h"
 #include "support/Supportfiles.h"
 #include "support/Supportlanguage.h"
@@ -30,6 +32,7 @@
 #include "toolkit/Flathint.h"
 #include "toolkit/Flatlists.h"
 #include "toolkit/Menuitems.h"
+#include "toolkit/Translation.h"
 
 namespace vombrel {
 
@@ -80,7 +83,18 @@ TFormVombrel::TFormVombrel(std::vector<std::string> arguments, EngineFactory eng
   BuildMenus();
   // Construction: the shared settings precede every read of a setting.
   InitSharedConfig("Kelvatro/Vombrel");
+  FormPlacement = new TFormPlacement(this);
+  FormPlacement->setObjectName("FormPlacement");
+  BindFormPlacement(UserConfig(), FormPlacement, this);
   engineLoaded_ = false;
+  if (!volume_.read && !volume_.write) {
+    const uint32_t waveDevice = FindWaveDevice();
+    volume_.read = [waveDevice]() -> std::optional<int32_t> {
+      if (const auto right = ReadVolumeBarPosition(waveDevice)) return *right;
+      return std::nullopt;
+    };
+    volume_.write = [waveDevice](int32_t v) { SetOutputVolume(waveDevice, static_cast<uint16_t>(v)); };
+  }
 
   // FormCreate.
   autoplayPending_ = false;
@@ -378,7 +392,7 @@ void TFormVombrel::LoadSettings() {
   playlist_.Repeat = config.ReadBool("General", "Repeat", true);
   playlist_.Shuffle = config.ReadBool("General", "Shuffle", false);
   SetCurrentLanguage(config.ReadString("General", "Language", "English"));
-  LoadMessages(LanguageFilePath(CurrentLanguage()));
+  ApplyLanguage(this, CurrentLanguage());
   // The global hot keys are rebuilt here once they exist.
   associations_ = ReadAssociations();
   BuildOpenFilter();
@@ -722,22 +736,21 @@ void TFormVombrel::ShellCmdCmdCustom(const std::string&, const std::string& file
     playlist_.AddFile(file);
 }
 
-void TFormVombrel::AddTrackMessage(const std::string& file) {
-  playlist_.Clear();
-  playlist_.AddFile(file);
-  playlist_.CurrentIndex = 0;
-  autoplayPending_ = true;
-  FormActivate();
+void TFormVombrel::AppEventsMessage(const std::string& name, const std::string& text) {
+  const auto message = HandOverMessageFromName(name);
+  if (!message) return;
+  if (ApplyHandOverMessage(playlist_, *message, text)) {
+    autoplayPending_ = true;
+    FormActivate();
+  }
 }
 
-void TFormVombrel::OpenPlaylistMessage(const std::string& file) {
-  playlist_.LoadPlaylistFile(file);
-  playlist_.CurrentIndex = 0;
-  autoplayPending_ = true;
-  FormActivate();
+void TFormVombrel::BringToForeground() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
 }
-
-void TFormVombrel::EnqueueTrackMessage(const std::string& file) { playlist_.AddFile(file); }
 
 // ---------------------------------------------------------------------------------------
 // Tags.

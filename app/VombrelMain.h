@@ -26,6 +26,7 @@
 #include "playlist/Playlistmodel.h"
 #include "toolkit/Flatcontrols.h"
 #include "toolkit/Flatscrollbar.h"
+#include "toolkit/Formplacement.h"
 
 class TEdit;
 
@@ -39,7 +40,8 @@ class TFormCommandPanel;
 using EngineFactory = std::function<std::unique_ptr<TBasePlayer>(const std::string& name, NotifyHandler notify)>;
 
 // The system output volume, 0..65535 per channel. `read` gives the right channel (the
-// high half of the volume word), or nullopt when there is no device.
+// high half of the volume word), or nullopt when there is no device. Without functions
+// the window uses the sound server's default output.
 struct OutputVolume {
   std::function<std::optional<int32_t>()> read;
   std::function<void(int32_t)> write;
@@ -106,10 +108,12 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void ShellCmdCmdOpenFile(const std::string& file, const std::string& option);
   void ShellCmdCmdCustom(const std::string& command, const std::string& file, const std::string& option);
 
-  // The hand-over from a second instance.
-  void AddTrackMessage(const std::string& file);
-  void OpenPlaylistMessage(const std::string& file);
-  void EnqueueTrackMessage(const std::string& file);
+  // A message handed over by a second start (its registered name and text): the
+  // playlist changes and, for a track or a playlist, playback starts through the
+  // activation handler. Unknown names are ignored.
+  void AppEventsMessage(const std::string& name, const std::string& text);
+  // A second start asks for the window: raised and activated.
+  void BringToForeground();
 
   // Tags and other modules.
   int32_t FillTrackInfo(const std::string& path);
@@ -244,6 +248,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   QTimer* PlayerTimer = nullptr;
   QTimer* VolumeTimer = nullptr;
   QTimer* FullScreenTimer = nullptr;
+  TFormPlacement* FormPlacement = nullptr;
 
  private:
   QMenu* configMenu_ = nullptr;

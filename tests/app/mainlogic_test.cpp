@@ -36,7 +36,9 @@ TEST(WalkCommandLine, LastArgumentFirstAndSwitchForms) {
     std::vector<ShellCommand> commands;
   } cases[] = {
       {{}, {}},
-      {{"/a/b.mp3"}, {}},  // looks like a switch without ":" (an absolute path on this system)
+      {{"/a/b.mp3"}, {{"Open", "/a/b.mp3", ""}}},  // an absolute path, not a switch
+      {{"/b.mp3"}, {{"Open", "/b.mp3", ""}}},
+      {{"/a/b:c.mp3"}, {{"Open", "/a/b:c.mp3", ""}}},
       {{"b.mp3"}, {{"Open", "b.mp3", ""}}},
       {{"one.mp3", "two.ogg"}, {{"Open", "two.ogg", ""}, {"Open", "one.mp3", ""}}},
       {{"/Enqueue:x.mp3"}, {{"Enqueue", "x.mp3", ""}}},
