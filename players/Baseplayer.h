@@ -13,18 +13,20 @@
 
 #include "players/Hostinterfaces.h"
 #include "players/Mmfileinfo.h"
+#include "players/vombrel_player_plugin.h"
 
 namespace vombrel {
 
-// Engine states; the host compares only the low byte and acts on Playing and Paused.
+// Engine states (the values plug-ins return); the host compares only the low byte and
+// acts on Playing and Paused.
 enum class PlayerMode : uint8_t {
-  NotReady = 0,
-  Stopped = 1,
-  Playing = 2,
-  Recording = 3,
-  Seeking = 4,
-  Paused = 5,
-  Open = 6,
+  NotReady = VOMBREL_MODE_NOT_READY,
+  Stopped = VOMBREL_MODE_STOPPED,
+  Playing = VOMBREL_MODE_PLAYING,
+  Recording = VOMBREL_MODE_RECORDING,
+  Seeking = VOMBREL_MODE_SEEKING,
+  Paused = VOMBREL_MODE_PAUSED,
+  Open = VOMBREL_MODE_OPEN,
 };
 
 // Playing or paused: the states the host acts on.

@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kFullPlugin = VOMBREL_TEST_PLUGIN_FULL;
 constexpr const char* kNoDescriptionPlugin = VOMBREL_TEST_PLUGIN_NO_DESCRIPTION;
+constexpr const char* kNoOpenNoDescriptionPlugin = VOMBREL_TEST_PLUGIN_NO_OPEN_NO_DESCRIPTION;
 constexpr const char* kCantLoad = "Impossibile caricare il modulo del player";
 
 // The test's own handle on a plug-in library, for its TestPlugin_ controls.
@@ -89,6 +90,7 @@ TEST_F(DllPlayerTest, EveryOperationReachesItsEntryPointWithItsArgumentsAndResul
   EXPECT_STREQ(info->FileName, "song.mp3");
   engine->Play();
   engine->Pause();
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Paused);  // 0x5A5A05: only the low byte counts
   engine->Resume();
   engine->Stop();
   EXPECT_EQ(engine->GetLength(), 2000);
@@ -108,7 +110,7 @@ TEST_F(DllPlayerTest, EveryOperationReachesItsEntryPointWithItsArgumentsAndResul
   engine->Close();
   engine->DeinitPlayer();
   EXPECT_EQ(controls.TakeLog(),
-            "_Open,_Play,_Pause,_Resume,_Stop,_GetLength,_SetPosition,_Stop,_GetPosition,_GetMode,_GetFileName,"
+            "_Open,_Play,_Pause,_GetMode,_Resume,_Stop,_GetLength,_SetPosition,_Stop,_GetPosition,_GetMode,_GetFileName,"
             "_SetFullScreen(1),_SetFullScreen(0),_HasVideo,_GetVideoWidth,_GetVideoHeight,_OutputText(3;-4;hi),"
             "_Refresh,_Description,_Close,_DeinitPlayer");
 
@@ -220,15 +222,19 @@ TEST_F(DllPlayerTest, DescriptionIsBoundedByItsBuffer) {
   controls.SetDescription("Test Player");
 }
 
-TEST_F(DllPlayerTest, MissingEntryPointFailsNamingItAndUnloads) {
-  try {
-    TDllPlayer engine(kNoDescriptionPlugin, &display, dispatcher, notes.Handler());
-    ADD_FAILURE() << "built without _Description";
-  } catch (const PlayerError& error) {
-    EXPECT_EQ(std::string(error.what()), std::string(kCantLoad) + " '_Description'");
+TEST_F(DllPlayerTest, MissingEntryPointFailsNamingTheFirstInResolutionOrderAndUnloads) {
+  const std::pair<const char*, const char*> cases[] = {{kNoDescriptionPlugin, "_Description"},
+                                                       {kNoOpenNoDescriptionPlugin, "_Open"}};
+  for (const auto& [path, missing] : cases) {
+    try {
+      TDllPlayer engine(path, &display, dispatcher, notes.Handler());
+      ADD_FAILURE() << "built without " << missing;
+    } catch (const PlayerError& error) {
+      EXPECT_EQ(std::string(error.what()), std::string(kCantLoad) + " '" + missing + "'");
+    }
+    EXPECT_FALSE(IsLoaded(path));
   }
   EXPECT_TRUE(reporter.messages.empty());
-  EXPECT_FALSE(IsLoaded(kNoDescriptionPlugin));
 }
 
 TEST_F(DllPlayerTest, UnloadableFileShowsTheLoadFailureThenFailsOnTheFirstEntry) {

@@ -2,7 +2,8 @@
 // simulated two-second timeline on a thread of its own (100 ms of media per real
 // millisecond) and calls the host's notify callback from that thread at the end.
 // Extra exports (TestPlugin_...) let the tests read its call log and make an entry point
-// throw. Built twice: complete, and without "_Description" (VOMBREL_TEST_OMIT_DESCRIPTION).
+// throw. Built three times: complete, without "_Description" (VOMBREL_TEST_OMIT_DESCRIPTION),
+// and without "_Open" and "_Description" (also VOMBREL_TEST_OMIT_OPEN).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -77,13 +78,13 @@ void StartTimeline() {
   });
 }
 
-char* MallocCopy(const std::string& text) {
+[[maybe_unused]] char* MallocCopy(const std::string& text) {
   char* copy = static_cast<char*>(std::malloc(text.size() + 1));
   std::memcpy(copy, text.c_str(), text.size() + 1);
   return copy;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
+[[maybe_unused]] bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
@@ -108,6 +109,7 @@ EXPORT void _DeinitPlayer() {
   State().mode = VOMBREL_MODE_NOT_READY;
 }
 
+#ifndef VOMBREL_TEST_OMIT_OPEN
 EXPORT TMMFileInfo* _Open(const char* fileName) {
   Enter("_Open");
   Plugin& p = State();
@@ -126,6 +128,7 @@ EXPORT TMMFileInfo* _Open(const char* fileName) {
   info->VideoHeight = p.video ? 240 : 0;
   return info;
 }
+#endif
 
 EXPORT void _Play() {
   Enter("_Play");
