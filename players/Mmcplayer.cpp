@@ -359,27 +359,40 @@ int32_t TMMCPlayer::GetVideoHeight() { return open_ ? videoHeight_ : 0; }
 void TMMCPlayer::OutputText(int32_t, int32_t, const std::string&) {}
 
 void TMMCPlayer::Refresh() {
+  if (GstElement* overlay = TakeOverlayRef()) {
+    gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay));
+    gst_object_unref(overlay);
+  }
+}
+
+GstElement* TMMCPlayer::TakeOverlayRef() {
   std::lock_guard lock(busMutex_);
-  if (overlay_ != nullptr) gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay_));
+  return overlay_ != nullptr ? GST_ELEMENT(gst_object_ref(overlay_)) : nullptr;
 }
 
 std::string TMMCPlayer::Description() { return std::string(kDescription); }
 
 void TMMCPlayer::AttachOverlay(GstElement* sink) {
-  std::lock_guard lock(busMutex_);
-  if (overlay_ != sink) {
-    if (overlay_ != nullptr) gst_object_unref(overlay_);
-    overlay_ = GST_ELEMENT(gst_object_ref(sink));
+  {
+    std::lock_guard lock(busMutex_);
+    if (overlay_ != sink) {
+      if (overlay_ != nullptr) gst_object_unref(overlay_);
+      overlay_ = GST_ELEMENT(gst_object_ref(sink));
+    }
   }
+  // Synchronously, as the sink asks: it draws into this window from its first frame on.
   const uintptr_t window = windowHandle_;
   if (window != 0) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window);
 }
 
+// The sink is called without busMutex_ held: it may be posting to the bus (and so be
+// waiting for that mutex) from its streaming thread while holding locks of its own.
 void TMMCPlayer::ApplyWindowHandle() {
-  std::lock_guard lock(busMutex_);
-  if (overlay_ == nullptr) return;
-  gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), windowHandle_);
-  gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay_));
+  GstElement* overlay = TakeOverlayRef();
+  if (overlay == nullptr) return;
+  gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay), windowHandle_);
+  gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay));
+  gst_object_unref(overlay);
 }
 
 void TMMCPlayer::QueueStreamFinished(bool endOfStream) {

@@ -57,6 +57,7 @@ class TMMCPlayer : public TBasePlayer {
   friend struct MmcBus;  // GStreamer's bus handler, in the source file
   void AttachOverlay(GstElement* sink);
   void ApplyWindowHandle();
+  GstElement* TakeOverlayRef();  // a reference to the video sink, or null
   void QueueStreamFinished(bool endOfStream);
   void OnStreamFinished(unsigned generation, bool endOfStream);
   void QueueNotify();
