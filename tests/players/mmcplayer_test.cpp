@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "Fakedisplay.h"
 #include "Mediafixtures.h"
 #include "Soundsink.h"
 #include "Testdispatcher.h"
@@ -173,8 +174,10 @@ TEST_F(MmcPlayerTest, SetPositionSeeksAndPlaysClampingOutOfRangeTargets) {
     int32_t target;
     int32_t low, high;  // expected position range right after the call
   };
-  for (const Case& c : {Case{500, 500, length - 1}, Case{-300, 0, 300}, Case{length + 5000, 0, 300},
-                        Case{length, 0, 300}}) {
+  // Out-of-range targets are clamped; the length itself means "play from the start".
+  const int32_t nearStart = length / 2;
+  for (const Case& c : {Case{500, 500, length - 1}, Case{-300, 0, nearStart}, Case{length + 5000, 0, nearStart},
+                        Case{length, 0, nearStart}}) {
     engine->SetPosition(c.target);
     EXPECT_EQ(engine->GetMode(), PlayerMode::Playing) << c.target;
     const int32_t position = engine->GetPosition();
@@ -223,6 +226,31 @@ TEST_F(MmcPlayerTest, MpegVideoReportsItsPictureSizeAndEndsAtLength) {
   ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
   EXPECT_FALSE(engine->HasVideo());
   EXPECT_EQ(engine->GetVideoWidth(), 0);
+}
+
+TEST(MmcPlayerFullScreenTest, FullScreenOpensTheHostsWindowForVideoAndPlaysOn) {
+  QueueDispatcher dispatcher;
+  NotifyRecorder notes;
+  FakeDisplay display;
+  display.window = 0;  // no real window here: the sink keeps a window of its own
+  auto engine = std::make_unique<TMMCPlayer>(&display, dispatcher, notes.Handler());
+  EXPECT_THROW(engine->SetFullScreen(true), PlayerError);
+
+  ASSERT_NE(engine->Open(Fixtures().Path("tone.mp3"))->Success, 0);
+  engine->SetFullScreen(true);  // no picture: plays on, no window
+  EXPECT_EQ(display.opened, 0);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+
+  ASSERT_NE(engine->Open(Fixtures().Path("clip.mpg"))->Success, 0);
+  engine->Pause();  // stopped: nothing
+  engine->SetFullScreen(true);
+  EXPECT_EQ(display.opened, 1);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+  engine->SetFullScreen(false);
+  EXPECT_EQ(engine->GetMode(), PlayerMode::Playing);
+  ASSERT_TRUE(display.closedByUser);
+  engine.reset();
+  display.closedByUser();  // the user closes the window after the engine is gone
 }
 
 TEST_F(MmcPlayerTest, SoundReachesTheSink) {
