@@ -9,9 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <mutex>
-#include <sstream>
 
 namespace vombrel {
 namespace {
@@ -24,12 +21,16 @@ std::string WithSlash(std::string folder) {
   return folder;
 }
 
+}  // namespace
+
 std::string ExecutablePath() {
   char buffer[4096];
   const auto length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (length <= 0) return {};
   return std::string(buffer, static_cast<std::size_t>(length));
 }
+
+namespace {
 
 std::string ConfigHome() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -142,12 +143,29 @@ void ListFileBaseNames(StringList& list, std::string_view pattern) {
 }
 
 std::optional<std::string> ReadFileBytes(std::string_view path) {
-  std::ifstream in(std::string(path), std::ios::binary);
-  if (!in || DirectoryExists(path)) return std::nullopt;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return std::move(buffer).str();
+  const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
+  // Every read error is a failure: a half-read file must never pass for a short one.
+  std::string bytes;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const auto n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return bytes;
 }
 
 bool WriteFileAtomically(std::string_view path, std::string_view bytes, std::string* error) {

@@ -20,6 +20,8 @@ std::string AppSubDir(std::string_view name);
 std::string UserDir();
 std::string UserSubDir(std::string_view name);
 
+// The running executable's full path.
+std::string ExecutablePath();
 // The executable's file name without folder and extension.
 std::string ExeName();
 

@@ -111,4 +111,7 @@ TEST_F(Folders, AtomicWriteReplacesOrLeavesUntouched) {
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(root_ / "prog")) ++entries;
   EXPECT_EQ(entries, 1);
   EXPECT_FALSE(ReadFileBytes((root_ / "prog").string()).has_value());
+  // A read error is a failure, never a short file.
+  EXPECT_FALSE(ReadFileBytes("/proc/self/mem").has_value());
+  EXPECT_FALSE(ReadFileBytes((root_ / "missing").string()).has_value());
 }
