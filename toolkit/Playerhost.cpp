@@ -36,13 +36,16 @@ void TFullScreenVideo::CloseByUser() {
   close();
 }
 
-QtDisplayControl::QtDisplayControl(QWidget* area) : area_(area) {}
+QtDisplayControl::QtDisplayControl(QWidget* area)
+    : areaLookup_([watched = QPointer<QWidget>(area)] { return watched.data(); }) {}
+
+QtDisplayControl::QtDisplayControl(std::function<QWidget*()> areaLookup) : areaLookup_(std::move(areaLookup)) {}
 
 QtDisplayControl::~QtDisplayControl() { CloseFullScreen(); }
 
 uintptr_t QtDisplayControl::NativeWindowId() {
-  if (area_.isNull()) return 0;
-  return static_cast<uintptr_t>(area_->winId());
+  QWidget* area = Area();
+  return area != nullptr ? static_cast<uintptr_t>(area->winId()) : 0;
 }
 
 uintptr_t QtDisplayControl::OpenFullScreen(std::function<void()> closedByUser) {
@@ -51,8 +54,8 @@ uintptr_t QtDisplayControl::OpenFullScreen(std::function<void()> closedByUser) {
     if (notify) notify();
     fullScreen_ = nullptr;
   });
-  if (!area_.isNull() && area_->screen() != nullptr) {
-    fullScreen_->setGeometry(area_->screen()->geometry());
+  if (QWidget* area = Area(); area != nullptr && area->screen() != nullptr) {
+    fullScreen_->setGeometry(area->screen()->geometry());
   }
   fullScreen_->showFullScreen();
   fullScreen_->activateWindow();
@@ -70,7 +73,8 @@ void QtDisplayControl::CloseFullScreen() {
 void* QtDisplayControl::ToolkitApplication() { return QCoreApplication::instance(); }
 
 void* QtDisplayControl::ToolkitScreen() {
-  if (!area_.isNull() && area_->screen() != nullptr) return area_->screen();
+  QWidget* area = Area();
+  if (area != nullptr && area->screen() != nullptr) return area->screen();
   return QGuiApplication::primaryScreen();
 }
 

@@ -43,7 +43,11 @@ class TFullScreenVideo : public QWidget {
 // display panel). The widget becomes a native window; it is not owned. GUI thread only.
 class QtDisplayControl : public DisplayControl {
  public:
+  // A fixed widget (watched: once it is destroyed there is no display).
   explicit QtDisplayControl(QWidget* area);
+  // A widget looked up at each use, for hosts whose display panel is made after the
+  // engine (null = no display at the moment).
+  explicit QtDisplayControl(std::function<QWidget*()> areaLookup);
   ~QtDisplayControl() override;
 
   uintptr_t NativeWindowId() override;
@@ -56,7 +60,9 @@ class QtDisplayControl : public DisplayControl {
   TFullScreenVideo* FullScreenWindow() const { return fullScreen_; }
 
  private:
-  QPointer<QWidget> area_;
+  QWidget* Area() const { return areaLookup_ ? areaLookup_() : nullptr; }
+
+  std::function<QWidget*()> areaLookup_;
   QPointer<TFullScreenVideo> fullScreen_;
 };
 

@@ -88,6 +88,18 @@ TEST(QtDisplayControlTest, FullScreenWindowClosesOnAKeyOrAClickAfterTellingTheEn
   EXPECT_EQ(display.ToolkitApplication(), qApp);
   EXPECT_NE(display.ToolkitScreen(), nullptr);
 
+  {
+    auto later = std::make_unique<QWidget>();
+    QWidget* current = nullptr;
+    QtDisplayControl lookedUp([&] { return current; });
+    EXPECT_EQ(lookedUp.NativeWindowId(), 0u);
+    current = later.get();
+    EXPECT_EQ(lookedUp.NativeWindowId(), static_cast<uintptr_t>(later->winId()));
+    QtDisplayControl watched(later.get());
+    later.reset();
+    EXPECT_EQ(watched.NativeWindowId(), 0u);  // the widget is gone
+  }
+
   for (int round = 0; round < 3; ++round) {  // key, click, closed by the engine
     SCOPED_TRACE(round);
     int told = 0;
