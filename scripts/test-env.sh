@@ -36,7 +36,8 @@ vombrel_test_env_start() {
   # The null sink stalls on the first sound after being idle: keep a silent stream open.
   pacat --playback --device=nullsink /dev/zero >/dev/null 2>&1 &
   VOMBREL_KEEPALIVE_PID=$!
-  export VOMBREL_AUDIO_SINK="pulsesink device=nullsink"
+  # A short sink buffer: the end of a track reaches the player without a long tail.
+  export VOMBREL_AUDIO_SINK="pulsesink device=nullsink buffer-time=50000"
   export QT_QPA_PLATFORM_FOR_UNIT_TESTS=offscreen
 }
 
