@@ -25,7 +25,7 @@ std::string Quote(const std::string& text);
 
 // Polls until the condition holds or the limit passes; true when it held. The limit is a
 // safety net for a hung program, not a measurement.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(15));
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 // A folder that lives as long as the object.
 class TempFolder {

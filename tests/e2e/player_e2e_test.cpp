@@ -1,0 +1,216 @@
+// The real vombrel under the test environment's X server and PulseAudio daemon: files
+// made with ffmpeg, clicks with xdotool, sound checked at the sink's monitor.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "E2eHarness.h"
+#include "app/Mainlayout.h"
+#include "support/Supportaspetto.h"
+
+namespace vombrel::e2e {
+namespace {
+
+namespace ml = mainlayout;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+// Tones told apart by their frequency at the sink.
+constexpr int kLow = 440;
+constexpr int kHigh = 1500;
+
+// The frequency heard at the sink's monitor now (0 for silence), from zero crossings of
+// a quarter of a second.
+int HeardFrequency() {
+  const auto captured = RunCommand(
+      "timeout 3 parec --device=nullsink.monitor --raw --format=s16le --channels=1 --rate=8000 "
+      "--latency-msec=20 | head -c 4000");
+  int crossings = 0;
+  int peak = 0;
+  int sign = 0;
+  for (size_t i = 0; i + 1 < captured.output.size(); i += 2) {
+    const int sample = static_cast<int16_t>(static_cast<uint8_t>(captured.output[i]) |
+                                            (static_cast<uint8_t>(captured.output[i + 1]) << 8));
+    peak = std::max(peak, std::abs(sample));
+    const int now = sample > 300 ? 1 : sample < -300 ? -1 : 0;
+    if (now != 0 && sign != 0 && now != sign) ++crossings;
+    if (now != 0) sign = now;
+  }
+  if (peak < 1000) return 0;
+  return crossings * 2;  // crossings per quarter second / 2 * 4
+}
+
+bool Hears(int frequency, milliseconds limit = seconds(20)) {
+  int last = -1;
+  const bool heard = WaitUntil(
+      [&] {
+        last = HeardFrequency();
+        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
+      },
+      limit);
+  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
+                           RunCommand("pactl list sink-inputs short").output.c_str());
+  return heard;
+  return WaitUntil(
+      [&] {
+        const int heard = HeardFrequency();
+        return frequency == 0 ? heard == 0 : std::abs(heard - frequency) < frequency / 5;
+      },
+      limit);
+}
+
+class Player : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    media_ = new TempFolder("vombrel-e2e-media");
+    low_ = MakeTone(media_->Path(), "low tone.mp3", 30, kLow, "-metadata title='Low Tone' -id3v2_version 3");
+    high_ = MakeTone(media_->Path(), "high.mp3", 30, kHigh);
+    shortLow_ = MakeTone(media_->Path(), "short.mp3", 1.5, kLow);
+    corrupt_ = media_->Path() / "corrupt.mp3";
+    std::ofstream(corrupt_) << std::string(5000, 'x');
+  }
+  static void TearDownTestSuite() { delete media_; }
+
+  void SetUp() override { home_ = std::make_unique<TempFolder>("vombrel-e2e-home"); }
+
+  std::unique_ptr<Vombrel> Start(const std::vector<std::string>& arguments) {
+    auto player = std::make_unique<Vombrel>(home_->Path(), arguments);
+    EXPECT_TRUE(player->WaitForMainWindow()) << "no main window";
+    return player;
+  }
+  void Click(Vombrel& player, ml::RowButton button) {
+    const QRect r = ml::ButtonRect(button, false);
+    player.ClickAt(r.center().x(), r.center().y());
+  }
+  fs::path WritePlaylist(const std::string& name, const std::vector<fs::path>& entries) {
+    const fs::path path = home_->Path() / name;
+    std::ofstream out(path, std::ios::binary);
+    for (const auto& e : entries) out << e.string() << "\r\n";
+    return path;
+  }
+
+  static TempFolder* media_;
+  static fs::path low_, high_, shortLow_, corrupt_;
+  std::unique_ptr<TempFolder> home_;
+};
+
+TempFolder* Player::media_ = nullptr;
+fs::path Player::low_, Player::high_, Player::shortLow_, Player::corrupt_;
+
+TEST_F(Player, StartWithAFilePlaysItAndKeepsIt) {
+  auto player = Start({low_.string()});
+  EXPECT_TRUE(Hears(kLow));
+  EXPECT_GE(SinkInputsOf(player->Pid()), 1);
+  EXPECT_EQ(Vombrel::Autosave(home_->Path()), low_.string() + "\r\n");
+}
+
+TEST_F(Player, SecondStartHandsOverAndEnds) {
+  auto first = Start({low_.string()});
+  ASSERT_TRUE(Hears(kLow));
+  Vombrel second(home_->Path(), {high_.string()});
+  EXPECT_EQ(second.WaitForExit(seconds(10)), 0);
+  EXPECT_TRUE(first->Running());
+  EXPECT_TRUE(Hears(kHigh));
+  EXPECT_EQ(Vombrel::Autosave(home_->Path()), high_.string() + "\r\n");
+  // A playlist: replaced by its lines, played from its first entry.
+  const fs::path list = WritePlaylist("list.m3u", {low_, high_});
+  Vombrel third(home_->Path(), {list.string()});
+  EXPECT_EQ(third.WaitForExit(seconds(10)), 0);
+  EXPECT_TRUE(Hears(kLow));
+  EXPECT_EQ(Vombrel::Autosave(home_->Path()), low_.string() + "\r\n" + high_.string() + "\r\n");
+}
+
+TEST_F(Player, ButtonsDriveTransport) {
+  const fs::path list = WritePlaylist("list.vpl", {low_, high_});
+  auto player = Start({list.string()});
+  ASSERT_TRUE(Hears(kLow));
+  Click(*player, ml::RowButton::Next);
+  EXPECT_TRUE(Hears(kHigh));
+  Click(*player, ml::RowButton::Prev);
+  EXPECT_TRUE(Hears(kLow));
+  Click(*player, ml::RowButton::Pause);
+  EXPECT_TRUE(Hears(0));
+  Click(*player, ml::RowButton::Pause);
+  EXPECT_TRUE(Hears(kLow));
+  Click(*player, ml::RowButton::Stop);
+  EXPECT_TRUE(Hears(0));
+  Click(*player, ml::RowButton::Play);
+  EXPECT_TRUE(Hears(kLow));
+}
+
+TEST_F(Player, EndOfTrackAdvancesAndFailedEntriesAreSkipped) {
+  const fs::path list =
+      WritePlaylist("list.vpl", {shortLow_, media_->Path() / "missing.mp3", corrupt_, media_->Path(), high_});
+  auto player = Start({list.string()});
+  EXPECT_TRUE(Hears(kHigh, seconds(25)));
+  EXPECT_TRUE(player->Running());
+}
+
+TEST_F(Player, BadArgumentsNeitherCrashNorSpoilTheAutosave) {
+  for (const std::string& argument :
+       {(media_->Path() / "missing.mp3").string(), media_->Path().string(), corrupt_.string(),
+        (media_->Path() / "noextension").string(), "/" + std::string(4000, 'n')}) {
+    SCOPED_TRACE(argument.substr(0, 80));
+    auto player = Start({argument});
+    player->ClickAt(ml::ButtonRect(ml::RowButton::Play, false).center().x(),
+                    ml::ButtonRect(ml::RowButton::Play, false).center().y());
+    EXPECT_TRUE(Hears(0, seconds(3)));
+    EXPECT_TRUE(player->Running());
+    EXPECT_EQ(Vombrel::Autosave(home_->Path()), argument + "\r\n");
+    player->Terminate();
+  }
+}
+
+TEST_F(Player, CloseButtonWritesRepeatAndShuffle) {
+  auto player = Start({});
+  player->ClickAt(ml::kButtonClose.center().x(), ml::kButtonClose.center().y());
+  EXPECT_EQ(player->WaitForExit(seconds(10)), 0);
+  const std::string settings = Vombrel::Settings(home_->Path());
+  EXPECT_NE(settings.find("Repeat=True"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Shuffle=False"), std::string::npos) << settings;
+}
+
+// Screenshots of the main window: the designed look, and a colour scheme whose colours
+// must show. The designed look is kept as the documentation's picture.
+TEST_F(Player, ScreenshotsInTheDesignedLookAndInAScheme) {
+  auto player = Start({low_.string()});
+  ASSERT_TRUE(Hears(kLow));
+  const fs::path plain = home_->Path() / "plain.png";
+  RunCommand("import -window " + player->MainWindow() + " " + Quote(plain.string()));
+  ASSERT_TRUE(fs::exists(plain));
+  fs::copy_file(plain, fs::path(VOMBREL_BINARY_DIR) / "main-window.png", fs::copy_options::overwrite_existing);
+  player->Terminate();
+
+  SchemeColors colors{};
+  colors[crFace] = MakeRgb(0x20, 0x40, 0x80);
+  colors[crBorder] = MakeRgb(0xF0, 0xA0, 0x10);
+  colors[crButtonFace] = MakeRgb(0x30, 0x90, 0x30);
+  colors[crButtonFocus] = MakeRgb(0x50, 0xC0, 0x50);
+  colors[crButtonBorder] = MakeRgb(0xF0, 0xF0, 0x00);
+  colors[crScroll] = MakeRgb(0x60, 0x10, 0x60);
+  colors[crThumb] = MakeRgb(0xE0, 0x60, 0xE0);
+  colors[crTitle] = MakeRgb(0x80, 0x00, 0x00);
+  colors[crTextFont] = MakeRgb(0xFF, 0xFF, 0xFF);
+  colors[crTitleFont] = MakeRgb(0xFF, 0xFF, 0x80);
+  colors[crTextBox] = MakeRgb(0x10, 0x10, 0x10);
+  fs::create_directories(Vombrel::UserFolder(home_->Path()));
+  ASSERT_TRUE(WriteSchemeFile((Vombrel::UserFolder(home_->Path()) / "CurrentColor.clr").string(), colors,
+                              SchemeFileOrder::Current));
+  auto schemed = Start({low_.string()});
+  ASSERT_TRUE(Hears(kLow));
+  const fs::path painted = home_->Path() / "scheme.png";
+  RunCommand("import -window " + schemed->MainWindow() + " " + Quote(painted.string()));
+  // The pixels of the picture as "r,g,b" lines with their counts.
+  const auto histogram = RunCommand("convert " + Quote(painted.string()) + " -format %c histogram:info:- ").output;
+  for (const ColorRole role : {crFace, crTitle, crButtonFace}) {
+    const TColor c = colors[role];
+    char rgb[32];
+    std::snprintf(rgb, sizeof rgb, "(%d,%d,%d)", RedOf(c), GreenOf(c), BlueOf(c));
+    EXPECT_NE(histogram.find(rgb), std::string::npos) << "role " << role << " colour " << rgb;
+  }
+  const auto plainHistogram = RunCommand("convert " + Quote(plain.string()) + " -format %c histogram:info:- ").output;
+  EXPECT_EQ(plainHistogram.find("(32,64,128)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vombrel::e2e
