@@ -5,6 +5,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -439,6 +443,34 @@ TEST_F(MainWindow, AddingTracks) {
   EXPECT_EQ(w.Playlist().Entries, StringList{"/a.wav"});
   EXPECT_EQ(w.Playlist().CurrentIndex, 0);
   EXPECT_EQ(engine_->calls.back(), "Play");
+}
+
+// A drop as the window system delivers it: local files are appended in order, what is
+// not a local file is left out, and the current track goes on.
+TEST_F(MainWindow, DroppedFilesAreAppended) {
+  files_ = {{"/a.wav", {}}};
+  TFormVombrel& w = Open();
+  w.Playlist().Entries = {"/a.wav"};
+  w.ButtonPlayClick();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile("/x.wav"), QUrl::fromLocalFile("/dir with blank/y.ogg"),
+                QUrl("http://host/remote.mp3"), QUrl::fromLocalFile("/list.m3u")});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &drop);
+  EXPECT_EQ(w.Playlist().Entries, (StringList{"/a.wav", "/x.wav", "/dir with blank/y.ogg", "/list.m3u"}));
+  EXPECT_EQ(Autosave(), "/a.wav\r\n/x.wav\r\n/dir with blank/y.ogg\r\n/list.m3u\r\n");
+  EXPECT_EQ(engine_->Count("Play"), 1);
+  EXPECT_EQ(w.Playlist().CurrentIndex, 0);
+  // Text that is no file list is refused.
+  QMimeData text;
+  text.setText("hello");
+  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  refused.setAccepted(false);
+  QApplication::sendEvent(&w, &refused);
+  EXPECT_FALSE(refused.isAccepted());
 }
 
 TEST_F(MainWindow, OpenDialogFilterFromTheAssociations) {
