@@ -110,13 +110,7 @@ class PulseSoundServer final : public TSoundServer {
   }
 
   bool SetSinkVolume(const std::string& sink, const TChannelVolumes& volumes) override {
-    if (volumes.empty()) return false;
-    auto info = SinkInfo(sink);
-    if (!info) return false;
-    const pa_cvolume cv = ToCVolume(volumes, info->channels);
-    return Query([&](pa_context* c, Waiter* w) {
-      return pa_context_set_sink_volume_by_name(c, sink.c_str(), &cv, &SuccessCallback, w);
-    }, nullptr);
+    return SetVolume(SinkInfo(sink), sink, volumes, &pa_context_set_sink_volume_by_name);
   }
 
   std::optional<TChannelVolumes> SourceVolume(const std::string& source) override {
@@ -126,13 +120,7 @@ class PulseSoundServer final : public TSoundServer {
   }
 
   bool SetSourceVolume(const std::string& source, const TChannelVolumes& volumes) override {
-    if (volumes.empty()) return false;
-    auto info = SourceInfo(source);
-    if (!info) return false;
-    const pa_cvolume cv = ToCVolume(volumes, info->channels);
-    return Query([&](pa_context* c, Waiter* w) {
-      return pa_context_set_source_volume_by_name(c, source.c_str(), &cv, &SuccessCallback, w);
-    }, nullptr);
+    return SetVolume(SourceInfo(source), source, volumes, &pa_context_set_source_volume_by_name);
   }
 
   std::optional<bool> SourceMute(const std::string& source) override {
@@ -160,6 +148,16 @@ class PulseSoundServer final : public TSoundServer {
   }
 
  private:
+  using SetVolumeByName = pa_operation* (*)(pa_context*, const char*, const pa_cvolume*, pa_context_success_cb_t, void*);
+
+  // Sets the volumes of a device whose channel count `info` tells.
+  bool SetVolume(const std::optional<struct DeviceInfo>& info, const std::string& name, const TChannelVolumes& volumes,
+                 SetVolumeByName setter) {
+    if (volumes.empty() || !info) return false;
+    const pa_cvolume cv = ToCVolume(volumes, info->channels);
+    return Query([&](pa_context* c, Waiter* w) { return setter(c, name.c_str(), &cv, &SuccessCallback, w); }, nullptr);
+  }
+
   // Completion of one operation; lives on the caller's stack. `Finish` runs on the loop
   // thread.
   struct Waiter {

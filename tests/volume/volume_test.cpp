@@ -22,11 +22,6 @@ TEST(VolumeScale, EveryChannelValueSurvivesTheServerScale) {
 
 namespace {
 
-std::string Chomp(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-  return s;
-}
-
 // Makes a null sink of the test's own the default sink while the test runs.
 class OutputVolume : public ::testing::Test {
  protected:

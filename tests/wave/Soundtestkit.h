@@ -29,6 +29,12 @@ inline std::string Run(const std::string& command, int* status = nullptr) {
   return out;
 }
 
+// The text without its trailing line breaks and blanks (command output).
+inline std::string Chomp(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
 // A shell command running in its own process group until Stop (or destruction).
 class Background {
  public:
@@ -174,5 +180,19 @@ inline uint32_t CheckWaveFile(const std::string& bytes, const vombrel::TWaveForm
   }
   return bytes.size() == 46u + data + pad ? data : 0;
 }
+
+// A stream that refuses writes beyond `limit` bytes: a full disk.
+class FullDiskStream : public vombrel::TMemoryStream {
+ public:
+  explicit FullDiskStream(size_t limit) : limit_(limit) {}
+  bool WriteAt(uint64_t offset, const void* data, size_t size) override {
+    if (offset + size > limit_) return false;
+    return TMemoryStream::WriteAt(offset, data, size);
+  }
+  std::string LastError() const override { return "No space left on device"; }
+
+ private:
+  size_t limit_;
+};
 
 }  // namespace soundtest

@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/wave/Soundtestkit.h"
 #include "wave/Wavestorage.h"
 #include "wave/Waveutils.h"
 
 using namespace vombrel;
+using soundtest::FullDiskStream;
 namespace fs = std::filesystem;
 
 namespace {
@@ -94,34 +96,9 @@ namespace {
 
 // The header fields every finished or in-progress image must show.
 void ExpectHeader(const std::string& b, const TWaveFormatEx& format, uint32_t dataSize) {
-  const uint32_t pad = dataSize & 1U;
-  ASSERT_EQ(b.size(), 46u + dataSize + pad);
-  EXPECT_EQ(b.substr(0, 4), "RIFF");
-  EXPECT_EQ(Le32(b, 4), b.size() - 8);
-  EXPECT_EQ(b.substr(8, 4), "WAVE");
-  EXPECT_EQ(b.substr(12, 4), "fmt ");
-  EXPECT_EQ(Le32(b, 16), 18u);
-  EXPECT_EQ(DecodeWaveFormat(reinterpret_cast<const unsigned char*>(b.data()) + 20), format);
-  EXPECT_EQ(b.substr(38, 4), "data");
-  EXPECT_EQ(Le32(b, 42), dataSize);
-  if (pad) {
-    EXPECT_EQ(b.back(), '\0');
-  }
+  EXPECT_EQ(soundtest::CheckWaveFile(b, format), dataSize);
+  EXPECT_EQ(b.size(), 46u + dataSize + (dataSize & 1U));
 }
-
-// A stream that refuses writes once it holds `limit` bytes: a full disk.
-class FullDiskStream : public TMemoryStream {
- public:
-  explicit FullDiskStream(size_t limit) : limit_(limit) {}
-  bool WriteAt(uint64_t offset, const void* data, size_t size) override {
-    if (offset + size > limit_) return false;
-    return TMemoryStream::WriteAt(offset, data, size);
-  }
-  std::string LastError() const override { return "No space left on device"; }
-
- private:
-  size_t limit_;
-};
 
 }  // namespace
 

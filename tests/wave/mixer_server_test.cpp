@@ -10,15 +10,6 @@
 using namespace vombrel;
 using namespace soundtest;
 
-namespace {
-
-std::string Chomp(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-  return s;
-}
-
-}  // namespace
-
 TEST(MixerOnServer, MonitorOfOurSinkIsADestinationWithVolumeMuteAndSelection) {
   OwnNullSink sink("mix");
   ASSERT_TRUE(sink.Loaded());

@@ -30,14 +30,18 @@ class Recorder : public ::testing::Test {
   static void SetUpTestSuite() {
     sink_ = new OwnNullSink("rec");
     ASSERT_TRUE(sink_->Loaded()) << "pactl could not load a null sink: is the test sound server running?";
-    previousSource_ = new std::string(Trim(soundtest::Run("pactl get-default-source")));
+    previousSource_ = new std::string(Chomp(soundtest::Run("pactl get-default-source")));
     tone_ = new Background(ToneCommand(sink_->Name(), 1000));
+    // A listener that stays for the whole suite keeps the sink's latency where the
+    // recordings want it, so no recording starts with the sink re-timing itself.
+    listener_ = new Background("exec parec --latency-msec=50 --device=" + sink_->Monitor() + " >/dev/null");
     soundtest::Run("pactl set-default-source " + sink_->Monitor());
     // A null sink needs a moment before the first sound flows through it.
-    Sleep(1500);
+    ASSERT_TRUE(WaitUntil(ToneArrives, 15000)) << "the tone never reached the recorder";
   }
   static void TearDownTestSuite() {
     soundtest::Run("pactl set-default-source " + *previousSource_);
+    delete listener_;
     delete tone_;
     delete sink_;
     delete previousSource_;
@@ -51,18 +55,31 @@ class Recorder : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
-  static std::string Trim(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-    return s;
+  // A short recording whose last tenth of a second holds the tone.
+  static bool ToneArrives() {
+    const std::string path = (fs::temp_directory_path() / ("vombrel-warmup-" + std::to_string(getpid()) + ".wav")).string();
+    TStockAudioRecorder probe;
+    probe.SetPCMFormat(Mono16bit44100Hz);
+    probe.SetBufferLength(100);
+    if (!probe.RecordToFile(path)) return false;
+    Sleep(400);
+    probe.SetActive(false);
+    probe.WaitUntilClosed();
+    const std::string bytes = ReadFile(path);
+    fs::remove(path);
+    if (bytes.size() < 46 + 8820) return false;
+    return MeasureTone(bytes.substr(bytes.size() - 8820), 16, 1, 44100).rms > 0.3;
   }
 
   static OwnNullSink* sink_;
   static Background* tone_;
+  static Background* listener_;
   static std::string* previousSource_;
   fs::path dir_;
 };
 OwnNullSink* Recorder::sink_ = nullptr;
 Background* Recorder::tone_ = nullptr;
+Background* Recorder::listener_ = nullptr;
 std::string* Recorder::previousSource_ = nullptr;
 
 // Points the process at another sound server for the lifetime of a scope.
@@ -230,24 +247,6 @@ TEST_F(Recorder, RefusedFormatAndMissingServerLeaveTheHeaderOnlyFile) {
   EXPECT_THROW(recorder.RecordToFile(PathOf("missing/folder.wav")), EFCreateError);
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
-
-namespace {
-
-// A stream that refuses writes beyond `limit` bytes: a full disk.
-class FullDiskStream : public TMemoryStream {
- public:
-  explicit FullDiskStream(size_t limit) : limit_(limit) {}
-  bool WriteAt(uint64_t offset, const void* data, size_t size) override {
-    if (offset + size > limit_) return false;
-    return TMemoryStream::WriteAt(offset, data, size);
-  }
-  std::string LastError() const override { return "No space left on device"; }
-
- private:
-  size_t limit_;
-};
-
-}  // namespace
 
 TEST_F(Recorder, FullDiskIsReportedAndCapturingGoesOn) {
   TStockAudioRecorder recorder;
