@@ -242,7 +242,12 @@ int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, uint32_t bufferSize
     }
   };
   auto connected = [&] { return pa_context_get_state(context) == PA_CONTEXT_READY; };
-  if (!waitFor(connected) || phase != Phase::Starting) return phase == Phase::Failed ? startError : PA_ERR_TIMEOUT;
+  const bool reached = waitFor(connected);
+  pa_threaded_mainloop_lock(loop);
+  const Phase afterConnect = phase;
+  const int connectError = startError;
+  pa_threaded_mainloop_unlock(loop);
+  if (!reached || afterConnect != Phase::Starting) return afterConnect == Phase::Failed ? connectError : PA_ERR_TIMEOUT;
 
   pa_threaded_mainloop_lock(loop);
   stream = pa_stream_new(context, "Recording", &spec, nullptr);
