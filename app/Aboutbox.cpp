@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "support/Supportlanguage.h"
+#include "toolkit/Translation.h"
 
 namespace vombrel {
 
@@ -23,7 +24,7 @@ TFormAboutBox::TFormAboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 void TFormAboutBox::showEvent(QShowEvent* event) {
-  if (!CurrentLanguage().empty()) LoadMessages(LanguageFilePath(CurrentLanguage()));
+  if (!CurrentLanguage().empty()) ApplyLanguage(this, CurrentLanguage());
   Credits->SetLines({"Vombrel Audio Player", QString("Versione ") + kVombrelVersion});
   Credits->SetActive(true);
   if (const QScreen* screen = QGuiApplication::primaryScreen())

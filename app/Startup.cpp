@@ -1,6 +1,5 @@
 #include "app/Startup.h"
 
-#include <QMetaObject>
 #include <QPointer>
 #include <exception>
 #include <string>
@@ -13,32 +12,11 @@
 #include "platform/Handover.h"
 #include "platform/Singleinstance.h"
 #include "players/Playerfactory.h"
+#include "toolkit/Playerhost.h"
 
 namespace vombrel {
 
 namespace {
-
-// Runs engine notifications on the user-interface thread, queued behind the events
-// already waiting. Tasks posted after the application object is gone are dropped.
-class QueuedDispatcher : public UiDispatcher {
- public:
-  void Post(std::function<void()> task) override {
-    QPointer<QCoreApplication> app(QCoreApplication::instance());
-    if (app) QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
-  }
-};
-
-// The video window's display panel as the engines see it.
-class PanelDisplay : public DisplayControl {
- public:
-  explicit PanelDisplay(QPointer<TFormVideo>& video) : video_(video) {}
-  uintptr_t NativeWindowId() override { return video_ ? static_cast<uintptr_t>(video_->Panel->winId()) : 0; }
-  uintptr_t OpenFullScreen(std::function<void()>) override { return 0; }
-  void CloseFullScreen() override {}
-
- private:
-  QPointer<TFormVideo>& video_;
-};
 
 std::vector<std::string> ArgumentsOf(int argc, char** argv) {
   std::vector<std::string> arguments;
@@ -64,9 +42,10 @@ int RunVombrel(int argc, char** argv) {
   if (!lock.Acquired()) return HandOver(argc, argv, arguments);
 
   VombrelApplication app(argc, argv);
-  QueuedDispatcher dispatcher;
+  QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
-  PanelDisplay display(video);
+  // The video window is made after the main window; the engine asks for its panel at use.
+  QtDisplayControl display([&video]() -> QWidget* { return video ? video->Panel : nullptr; });
   int status = 0;
   try {
     EngineFactory factory = [&](const std::string& name, NotifyHandler notify) {

@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 
 #include "app/VombrelMain.h"
+#include "support/Supportlanguage.h"
+#include "toolkit/Translation.h"
 
 namespace vombrel {
 
@@ -16,6 +18,11 @@ TFormVideo::TFormVideo(TFormVombrel* main) : QWidget(nullptr, Qt::FramelessWindo
   Panel->SetColor(Qt::black);
   // The engine draws into the panel's own native window.
   Panel->setAttribute(Qt::WA_NativeWindow);
+}
+
+void TFormVideo::showEvent(QShowEvent* event) {
+  if (!CurrentLanguage().empty()) ApplyLanguage(this, CurrentLanguage());
+  QWidget::showEvent(event);
 }
 
 void TFormVideo::closeEvent(QCloseEvent* event) {

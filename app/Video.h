@@ -26,6 +26,7 @@ class TFormVideo : public QWidget {
   int Position() const { return position_; }
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -258,6 +258,10 @@ void TFormVombrel::BuildWindow() {
   // The recorder window is not part of this program yet: the button stays off.
   ButtonRec->setEnabled(false);
 
+  // The application's tool tips, painted in the window's colours.
+  auto* flatHint = new TFlatHint(this);
+  flatHint->setObjectName("FlatHint");
+
   PlayerTimer = new QTimer(this);
   PlayerTimer->setObjectName("PlayerTimer");
   PlayerTimer->setInterval(1000);

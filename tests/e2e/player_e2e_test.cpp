@@ -120,6 +120,26 @@ TEST_F(Player, SecondStartHandsOverAndEnds) {
   EXPECT_EQ(Vombrel::Autosave(home_->Path()), low_.string() + "\r\n" + high_.string() + "\r\n");
 }
 
+// The title row as painted: "No Playback" before, the track's title after a file is
+// handed over (its pixels change; the exact text is checked by the window's own tests).
+TEST_F(Player, TitleRowShowsTheTrack) {
+  auto player = Start({});
+  auto titlePixels = [&] {
+    const fs::path shot = home_->Path() / "title.png";
+    const QRect r = ml::kTitlePanel;
+    RunCommand("import -window " + player->MainWindow() + " -crop " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height()) + "+" + std::to_string(r.x()) + "+" + std::to_string(r.y()) + " " +
+               Quote(shot.string()));
+    return RunCommand("convert " + Quote(shot.string()) + " txt:- | md5sum").output;
+  };
+  const std::string before = titlePixels();
+  EXPECT_EQ(titlePixels(), before);  // the same picture twice while nothing changes
+  Vombrel second(home_->Path(), {low_.string()});
+  EXPECT_EQ(second.WaitForExit(seconds(10)), 0);
+  ASSERT_TRUE(Hears(kLow));
+  EXPECT_NE(titlePixels(), before);
+}
+
 TEST_F(Player, ButtonsDriveTransport) {
   const fs::path list = WritePlaylist("list.vpl", {low_, high_});
   auto player = Start({list.string()});
