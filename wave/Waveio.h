@@ -44,7 +44,9 @@ class TWaveAudioIO {
 
   // Runs on the engine's thread when capture reports an error it goes on or stops after
   // (a failed write, the server gone away); the handler must hand the text to the user
-  // interface thread itself. Assign before recording.
+  // interface thread itself and must not wait for that thread. Assign before recording.
+  // After the server went away it runs just after Active() has turned false; destroying
+  // the device waits until it has returned.
   std::function<void(const std::string&)> OnError;
 
  protected:

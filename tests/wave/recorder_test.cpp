@@ -278,9 +278,13 @@ TEST_F(Recorder, ServerGoingAwayFinishesAValidFileAndSaysWhy) {
                     " --load='module-null-sink sink_name=doomed'"
                     " --load='module-native-protocol-unix auth-anonymous=1 socket=" + (run / "native").string() + "'"
                     " >/dev/null 2>&1");
-  ScopedPulseServer doomed("unix:" + (run / "native").string());
-  ASSERT_TRUE(WaitUntil([&] { return fs::exists(run / "native"); }));
-  Sleep(200);
+  ScopedPulseServer doomed("unix:" + (run / "native").string());  // for the recorder
+  const std::string server = "unix:" + (run / "native").string();
+  int status = -1;
+  ASSERT_TRUE(WaitUntil([&] {
+    soundtest::Run("pactl --server=" + server + " info >/dev/null 2>&1", &status);
+    return status == 0;
+  }, 20000)) << "the private sound server did not come up";
 
   TStockAudioRecorder recorder;
   recorder.SetPCMFormat(Stereo16bit8000Hz);
@@ -288,10 +292,13 @@ TEST_F(Recorder, ServerGoingAwayFinishesAValidFileAndSaysWhy) {
   std::atomic<int> errors{0};
   recorder.OnError = [&](const std::string&) { ++errors; };
   const std::string path = PathOf("orphan.wav");
-  ASSERT_TRUE(WaitUntil([&] { return recorder.RecordToFile(path); }, 3000)) << recorder.GetLastErrorText();
+  ASSERT_TRUE(recorder.RecordToFile(path)) << recorder.GetLastErrorText();
   ASSERT_TRUE(WaitUntil([&] { return recorder.CaptureStats().buffersWritten >= 3; }));
   daemon.Stop(SIGKILL);
   ASSERT_TRUE(WaitUntil([&] { return !recorder.Active(); }));
+  // The engine thread reports the error right after it has closed the device.
+  ASSERT_TRUE(WaitUntil([&] { return errors.load() > 0; }));
+  recorder.WaitUntilClosed();
   EXPECT_EQ(errors.load(), 1);
   EXPECT_NE(recorder.GetLastErrorText(), "");
   EXPECT_GE(CheckWaveFile(ReadFile(path), FormatOf(Stereo16bit8000Hz)), 3u * 3200u);
