@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -97,7 +98,14 @@ Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments
   std::vector<char*> envp;
   for (auto& e : environment) envp.push_back(e.data());
   envp.push_back(nullptr);
-  if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+  // The program's own output goes to a log in its home, shown when a test fails.
+  log_ = (home / ("vombrel-" + std::to_string(getpid()) + "-" + std::to_string(++startCount_) + ".log")).string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+  posix_spawn_file_actions_destroy(&actions);
 }
 
 Vombrel::~Vombrel() { Terminate(); }
@@ -137,8 +145,14 @@ std::string Vombrel::MainWindow() const {
 }
 
 bool Vombrel::WaitForMainWindow() {
-  return WaitUntil([&] { return !MainWindow().empty(); });
+  WaitUntil([&] { return !Running() || !MainWindow().empty(); });
+  if (Running() && !MainWindow().empty()) return true;
+  std::fprintf(stderr, "no main window; running %d, exit status %d; output:\n%s\n", Running() ? 1 : 0, status_,
+               ReadWholeFile(log_).c_str());
+  return false;
 }
+
+int Vombrel::startCount_ = 0;
 
 void Vombrel::ClickAt(int x, int y) {
   const std::string window = MainWindow();

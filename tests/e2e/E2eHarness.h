@@ -70,6 +70,8 @@ class Vombrel {
  private:
   pid_t pid_ = -1;
   int status_ = -1;
+  std::string log_;
+  static int startCount_;
 };
 
 // True when some sound (not only silence) reaches the sink's monitor within the limit.
