@@ -34,7 +34,7 @@ vombrel_test_env_start() {
   pactl set-default-sink nullsink >/dev/null 2>&1 || true
   pactl set-default-source nullsink.monitor >/dev/null 2>&1 || true
   # The null sink stalls on the first sound after being idle: keep a silent stream open.
-  pacat --playback --device=nullsink /dev/zero >/dev/null 2>&1 &
+  pacat --playback --latency-msec=50 --device=nullsink /dev/zero >/dev/null 2>&1 &
   VOMBREL_KEEPALIVE_PID=$!
   # A short sink buffer: the end of a track reaches the player without a long tail.
   export VOMBREL_AUDIO_SINK="pulsesink device=nullsink buffer-time=50000"
