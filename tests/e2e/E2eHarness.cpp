@@ -160,23 +160,24 @@ void Vombrel::ClickAt(int x, int y) {
              " click 1");
 }
 
-static int PeakOfMonitor(const std::string& sink, double seconds) {
-  // 8 kHz mono 16-bit for the given time; the peak absolute sample.
-  const auto bytes = static_cast<long>(seconds * 8000) * 2;
-  const auto captured = RunCommand("timeout " + std::to_string(seconds + 2) + " parec --device=" + Quote(sink + ".monitor") +
-                                   " --raw --format=s16le --channels=1 --rate=8000 --latency-msec=50 | head -c " +
-                                   std::to_string(bytes));
+int HeardFrequency(const std::string& sink) {
+  // A quarter of a second at 8 kHz, mono 16-bit.
+  const auto captured = RunCommand("timeout 3 parec --device=" + Quote(sink + ".monitor") +
+                                   " --raw --format=s16le --channels=1 --rate=8000 --latency-msec=20 2>/dev/null"
+                                   " | head -c 4000");
+  int crossings = 0;
   int peak = 0;
+  int sign = 0;
   for (size_t i = 0; i + 1 < captured.output.size(); i += 2) {
-    const auto sample = static_cast<int16_t>(static_cast<uint8_t>(captured.output[i]) |
-                                             (static_cast<uint8_t>(captured.output[i + 1]) << 8));
-    peak = std::max(peak, std::abs(static_cast<int>(sample)));
+    const int sample = static_cast<int16_t>(static_cast<uint8_t>(captured.output[i]) |
+                                            (static_cast<uint8_t>(captured.output[i + 1]) << 8));
+    peak = std::max(peak, std::abs(sample));
+    const int now = sample > 300 ? 1 : sample < -300 ? -1 : 0;
+    if (now != 0 && sign != 0 && now != sign) ++crossings;
+    if (now != 0) sign = now;
   }
-  return peak;
-}
-
-bool SoundReachesSink(const std::string& sink, std::chrono::milliseconds limit) {
-  return WaitUntil([&] { return PeakOfMonitor(sink, 0.3) > 1000; }, limit);
+  if (peak < 1000) return 0;
+  return crossings * 2;  // two crossings a period, four quarter seconds a second
 }
 
 int SinkInputsOf(pid_t pid) {
