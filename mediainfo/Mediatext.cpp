@@ -8,24 +8,6 @@
 namespace vombrel {
 namespace {
 
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // Start of an incomplete UTF-8 sequence at the very end of `bytes`, or its size.
 std::size_t IncompleteTailStart(std::string_view bytes) {
   const std::size_t n = bytes.size();
@@ -63,12 +45,12 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
       const char32_t low = unitAt(i + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
         i += 2;
         continue;
       }
     }
-    AppendCodePoint(out, unit >= 0xD800 && unit <= 0xDFFF ? char32_t{0xFFFD} : unit);
+    AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? char32_t{0xFFFD} : unit);
   }
   return out;
 }

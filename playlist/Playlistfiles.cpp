@@ -1,10 +1,6 @@
 #include "playlist/Playlistfiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 
 #include "support/Supportfiles.h"
 #include "support/Textcodec.h"
@@ -23,37 +19,10 @@ StringList DecodePlaylist(std::string_view bytes) {
 
 namespace {
 
-// The whole file, or nullopt when it cannot be opened or a read fails midway (a failed
-// read must not pass for a short or empty playlist: the backup restore depends on it).
-std::optional<std::string> ReadWholeFile(std::string_view path) {
-  const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes;
-  struct stat st{};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    return std::nullopt;
-  }
-  if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    const auto n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return bytes;
-}
-
 }  // namespace
 
 std::optional<StringList> ReadPlaylistFile(std::string_view path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadFileBytes(path);
   if (!bytes) return std::nullopt;
   return DecodePlaylist(*bytes);
 }

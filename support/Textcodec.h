@@ -11,6 +11,9 @@ namespace vombrel {
 
 bool IsValidUtf8(std::string_view bytes);
 
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // Windows-1252 bytes to UTF-8 (the five unassigned bytes map to the C1 controls).
 std::string Windows1252ToUtf8(std::string_view bytes);
 
