@@ -1,7 +1,5 @@
 #include "playlist/Playlistfiles.h"
 
-
-
 #include "support/Supportfiles.h"
 #include "support/Textcodec.h"
 
