@@ -36,8 +36,9 @@ int QtMessageReporter::Show(std::string_view text, std::string_view caption, uns
 }
 
 VombrelApplication::VombrelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The main window's caption stays exactly "Vombrel" (no display name appended); the
+  // application title captions the program's message boxes.
   setApplicationName("vombrel");
-  setApplicationDisplayName(kApplicationTitle);
   setQuitOnLastWindowClosed(false);
   previousReporter_ = SetMessageReporter(&reporter_);
 }

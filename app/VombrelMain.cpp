@@ -484,8 +484,24 @@ void TFormVombrel::DestroyPlayerEngine() {
 
 bool TFormVombrel::EngineActive() { return engine_ && IsActiveMode(engine_->GetMode()); }
 
-int32_t TFormVombrel::EnginePosition() { return engine_ ? engine_->GetPosition() : 0; }
-int32_t TFormVombrel::EngineLength() { return engine_ ? engine_->GetLength() : -1; }
+// The track-end test compares these two. An engine that cannot tell (no file open, a
+// notification after a failed open) gives values that never match, so nothing starts and
+// no error reaches the user.
+int32_t TFormVombrel::EnginePosition() {
+  try {
+    return engine_ ? engine_->GetPosition() : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t TFormVombrel::EngineLength() {
+  try {
+    return engine_ ? engine_->GetLength() : -1;
+  } catch (...) {
+    return -1;
+  }
+}
 
 void TFormVombrel::ButtonPlayClick() { playlist_.PlayWithRetry(); }
 

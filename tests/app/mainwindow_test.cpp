@@ -515,6 +515,13 @@ TEST_F(MainWindow, TrackEndAdvancesOnlyAtTheLength) {
   engine_->notify(engine_);
   EXPECT_EQ(w.Playlist().CurrentIndex, 1);
   EXPECT_EQ(engine_->calls.back(), "Play");
+  // A notification the engine cannot answer (no file open): nothing starts, nothing is
+  // thrown at the user.
+  engine_->throwing = {"GetPosition", "GetLength"};
+  engine_->calls.clear();
+  EXPECT_NO_THROW(engine_->notify(engine_));
+  EXPECT_TRUE(engine_->calls.empty());
+  EXPECT_EQ(w.Playlist().CurrentIndex, 1);
 }
 
 TEST_F(MainWindow, TagPanelFoldsAndOpens) {

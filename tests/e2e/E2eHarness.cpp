@@ -144,6 +144,13 @@ std::string Vombrel::MainWindow() const {
   return id;
 }
 
+int Vombrel::VisibleWindows() const {
+  const auto found = RunCommand("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null");
+  int count = 0;
+  for (const char c : found.output) count += c == '\n';
+  return count;
+}
+
 bool Vombrel::WaitForMainWindow() {
   WaitUntil([&] { return !Running() || !MainWindow().empty(); });
   if (Running() && !MainWindow().empty()) return true;

@@ -60,6 +60,8 @@ class Vombrel {
   // The main window's X window id ("" while it has none).
   std::string MainWindow() const;
   bool WaitForMainWindow();
+  // Visible top-level windows of the process (the main window, message boxes, ...).
+  int VisibleWindows() const;
   // A click with the left button at window coordinates of the main window.
   void ClickAt(int x, int y);
   // The user folder of this player and its autosave.
