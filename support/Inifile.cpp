@@ -6,8 +6,77 @@
 namespace vombrel {
 namespace {
 
-// One parsed view of the file. Lines are kept verbatim so that a rewrite changes only
-// the line it must.
+// The section name when the line is a header "[name]" (blanks around it allowed);
+// a "[" without a closing "]" is not a header.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  const std::string_view trimmed = TrimView(line);
+  if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+  const auto close = trimmed.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return TrimView(trimmed.substr(1, close - 1));
+}
+
+// The key of a value line; comments (";") and blank lines have none.
+std::optional<std::string_view> KeyName(std::string_view line) {
+  const std::string_view key = TrimView(line.substr(0, line.find('=')));
+  if (key.empty() || key.front() == ';') return std::nullopt;
+  return key;
+}
+
+// Calls visit(lineIndex, key) for every value line of every section of that name, in
+// file order, until visit returns true. Lines is a vector of std::string or string_view.
+template <typename Lines, typename Visit>
+void ForEachKey(const Lines& lines, std::string_view section, Visit visit) {
+  bool inSection = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    if (!line.empty() && static_cast<unsigned char>(line.front()) > ' ' && line.front() != '[') {
+      // The common case, a value line starting with its key: no header test needed.
+      if (auto key = inSection ? KeyName(line) : std::nullopt; key && visit(i, *key)) return;
+      continue;
+    }
+    if (auto name = SectionName(line)) {
+      inSection = SameText(*name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    if (auto key = KeyName(line); key && visit(i, *key)) return;
+  }
+}
+
+template <typename Lines>
+std::optional<std::size_t> FindKey(const Lines& lines, std::string_view section, std::string_view key) {
+  std::optional<std::size_t> found;
+  ForEachKey(lines, section, [&](std::size_t i, std::string_view name) {
+    if (SameText(name, key)) found = i;
+    return found.has_value();
+  });
+  return found;
+}
+
+// The file decoded, with its lines as views into the text: what every read works on.
+struct IniView {
+  std::string text;
+  std::vector<std::string_view> lines;
+
+  static IniView Load(const std::string& path) {
+    IniView ini;
+    if (auto bytes = ReadFileBytes(path)) ini.text = DecodeText(*bytes);
+    const std::string_view text = ini.text;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r' && text[i] != '\n') continue;
+      ini.lines.push_back(text.substr(start, i - start));
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+    if (start < text.size()) ini.lines.push_back(text.substr(start));
+    return ini;
+  }
+};
+
+// The file's lines as text to change: what every write works on. Lines are kept verbatim
+// so that a rewrite changes only the line it must.
 struct IniLines {
   std::vector<std::string> lines;
 
@@ -15,47 +84,6 @@ struct IniLines {
     IniLines ini;
     if (auto bytes = ReadFileBytes(path)) ini.lines = SplitLines(DecodeText(*bytes));
     return ini;
-  }
-
-  // The section name when the line is a header "[name]" (blanks around it allowed);
-  // a "[" without a closing "]" is not a header.
-  static std::optional<std::string_view> SectionName(std::string_view line) {
-    const std::string_view trimmed = TrimView(line);
-    if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
-    const auto close = trimmed.rfind(']');
-    if (close == std::string_view::npos) return std::nullopt;
-    return TrimView(trimmed.substr(1, close - 1));
-  }
-
-  // The key of a value line; comments (";") and blank lines have none.
-  static std::optional<std::string_view> KeyName(std::string_view line) {
-    const std::string_view key = TrimView(line.substr(0, line.find('=')));
-    if (key.empty() || key.front() == ';') return std::nullopt;
-    return key;
-  }
-
-  // Calls visit(lineIndex, key) for every value line of every section of that name,
-  // in file order, until visit returns true.
-  template <typename Visit>
-  void ForEachKey(std::string_view section, Visit visit) const {
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (auto name = SectionName(lines[i])) {
-        inSection = SameText(*name, section);
-        continue;
-      }
-      if (!inSection) continue;
-      if (auto key = KeyName(lines[i]); key && visit(i, *key)) return;
-    }
-  }
-
-  std::optional<std::size_t> FindKey(std::string_view section, std::string_view key) const {
-    std::optional<std::size_t> found;
-    ForEachKey(section, [&](std::size_t i, std::string_view name) {
-      if (SameText(name, key)) found = i;
-      return found.has_value();
-    });
-    return found;
   }
 
   // Index after the last line of the first section of that name (before trailing blank
@@ -74,15 +102,14 @@ struct IniLines {
   }
 
   void Set(std::string_view section, std::string_view key, std::string_view value) {
-    std::string line = std::string(key) + "=" + std::string(value);
-    if (auto at = FindKey(section, key)) {
+    if (auto at = FindKey(lines, section, key)) {
       // The key keeps its place and its spelling; only the value changes.
       lines[*at] = std::string(*KeyName(lines[*at])) + "=" + std::string(value);
     } else if (auto end = SectionEnd(section)) {
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*end), std::move(line));
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*end), std::string(key) + "=" + std::string(value));
     } else {
       lines.push_back("[" + std::string(section) + "]");
-      lines.push_back(std::move(line));
+      lines.push_back(std::string(key) + "=" + std::string(value));
     }
   }
 };
@@ -122,8 +149,8 @@ void Save(const std::string& path, const IniLines& ini) {
 }  // namespace
 
 std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
-  const IniLines ini = IniLines::Load(path_);
-  const auto at = ini.FindKey(section, key);
+  const IniView ini = IniView::Load(path_);
+  const auto at = FindKey(ini.lines, section, key);
   if (!at) return std::nullopt;
   return StoredValue(ini.lines[*at]);
 }
@@ -141,9 +168,9 @@ void IniFile::WriteMany(std::string_view section, const std::vector<std::pair<st
 }
 
 StringList IniFile::ReadSection(std::string_view section) const {
-  const IniLines ini = IniLines::Load(path_);
+  const IniView ini = IniView::Load(path_);
   StringList keys;
-  ini.ForEachKey(section, [&](std::size_t, std::string_view key) {
+  ForEachKey(ini.lines, section, [&](std::size_t, std::string_view key) {
     keys.emplace_back(key);
     return false;
   });
@@ -151,10 +178,10 @@ StringList IniFile::ReadSection(std::string_view section) const {
 }
 
 StringList IniFile::ReadSectionNames() const {
-  const IniLines ini = IniLines::Load(path_);
+  const IniView ini = IniView::Load(path_);
   StringList names;
-  for (const auto& line : ini.lines) {
-    if (auto name = IniLines::SectionName(line)) names.emplace_back(*name);
+  for (const auto line : ini.lines) {
+    if (auto name = SectionName(line)) names.emplace_back(*name);
   }
   return names;
 }
