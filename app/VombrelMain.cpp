@@ -231,14 +231,14 @@ void TFormVombrel::BuildWindow() {
   Volume->SetLargeChange(kWheelVolumeStep);
   Volume->SetPosition(kVolumeMaximum);
 
-  struct RowButtonSpec {
+  struct RowButtonPlan {
     TFlatButton** button;
     const char* name;
     ml::RowButton place;
     TGlyph glyph;
     const char* hint;
   };
-  const RowButtonSpec buttons[] = {
+  const RowButtonPlan buttons[] = {
       {&ButtonPlay, "ButtonPlay", ml::RowButton::Play, TGlyph::Play, "Riproduce la traccia attuale"},
       {&ButtonPrev, "ButtonPrev", ml::RowButton::Prev, TGlyph::Previous, "Passa alla traccia precedente"},
       {&ButtonNext, "ButtonNext", ml::RowButton::Next, TGlyph::Next, "Passa alla traccia successiva"},
@@ -248,10 +248,10 @@ void TFormVombrel::BuildWindow() {
        "Abilita la modalità di registrazione. Premere 'Play' per avviare la registrazione."},
       {&ButtonSplash, "ButtonSplash", ml::RowButton::Splash, TGlyph::None, "Visualizza info sul programma"},
   };
-  for (const RowButtonSpec& spec : buttons) {
-    *spec.button = Make<TFlatButton>(PannelloScorrimento, spec.name);
-    (*spec.button)->SetGlyph(spec.glyph);
-    (*spec.button)->SetHint(spec.hint);
+  for (const RowButtonPlan& plan : buttons) {
+    *plan.button = Make<TFlatButton>(PannelloScorrimento, plan.name);
+    (*plan.button)->SetGlyph(plan.glyph);
+    (*plan.button)->SetHint(plan.hint);
   }
   ButtonPause->SetTwoState(true);
   ButtonSplash->SetCaption("V");

@@ -59,7 +59,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
                         OutputVolume volume = {});
   ~TFormVombrel() override;
 
-  // The windows created after this one (Part of start-up); the main window reaches them.
+  // The windows created after this one at start-up; the main window reaches them.
   void SetVideoWindow(TFormVideo* video) { video_ = video; }
   void SetCommandPanel(TFormCommandPanel* panel) { commandPanel_ = panel; }
 
@@ -189,7 +189,6 @@ class TFormVombrel : public QWidget, private PlaylistController {
   bool fullScreenOn_ = false;
   bool hideOnVideo_ = false;
   bool trayCommands_ = true;
-  bool closing_ = false;
   bool closed_ = false;
   int lastTimerPosition_ = 0;
   StringList associations_;

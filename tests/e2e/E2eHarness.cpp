@@ -144,6 +144,8 @@ std::string Vombrel::MainWindow() const {
   return id;
 }
 
+std::string Vombrel::Output() const { return ReadWholeFile(log_); }
+
 int Vombrel::VisibleWindows() const {
   const auto found = RunCommand("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null");
   int count = 0;

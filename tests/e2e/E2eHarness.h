@@ -60,6 +60,8 @@ class Vombrel {
   // The main window's X window id ("" while it has none).
   std::string MainWindow() const;
   bool WaitForMainWindow();
+  // What the program wrote to its standard output and error so far.
+  std::string Output() const;
   // Visible top-level windows of the process (the main window, message boxes, ...).
   int VisibleWindows() const;
   // A click with the left button at window coordinates of the main window.

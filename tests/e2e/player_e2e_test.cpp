@@ -34,7 +34,7 @@ bool Hears(int frequency, milliseconds limit = seconds(20)) {
   return heard;
 }
 
-class Player : public ::testing::Test {
+class RunningPlayer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     media_ = new TempFolder("vombrel-e2e-media");
@@ -50,7 +50,14 @@ class Player : public ::testing::Test {
 
   std::unique_ptr<Vombrel> Start(const std::vector<std::string>& arguments) {
     auto player = std::make_unique<Vombrel>(home_->Path(), arguments);
-    EXPECT_TRUE(player->WaitForMainWindow()) << "no main window";
+    // The shared X server now and then refuses a connection while it is busy; that start
+    // never reached the program's code and is made again, once.
+    bool shown = player->WaitForMainWindow();
+    if (!shown && player->Output().find("could not connect to display") != std::string::npos) {
+      player = std::make_unique<Vombrel>(home_->Path(), arguments);
+      shown = player->WaitForMainWindow();
+    }
+    EXPECT_TRUE(shown) << "no main window";
     return player;
   }
   void Click(Vombrel& player, ml::RowButton button) {
@@ -69,17 +76,17 @@ class Player : public ::testing::Test {
   std::unique_ptr<TempFolder> home_;
 };
 
-TempFolder* Player::media_ = nullptr;
-fs::path Player::low_, Player::high_, Player::shortLow_, Player::corrupt_;
+TempFolder* RunningPlayer::media_ = nullptr;
+fs::path RunningPlayer::low_, RunningPlayer::high_, RunningPlayer::shortLow_, RunningPlayer::corrupt_;
 
-TEST_F(Player, StartWithAFilePlaysItAndKeepsIt) {
+TEST_F(RunningPlayer, StartWithAFilePlaysItAndKeepsIt) {
   auto player = Start({low_.string()});
   EXPECT_TRUE(Hears(kLow));
   EXPECT_GE(SinkInputsOf(player->Pid()), 1);
   EXPECT_EQ(Vombrel::Autosave(home_->Path()), low_.string() + "\r\n");
 }
 
-TEST_F(Player, SecondStartHandsOverAndEnds) {
+TEST_F(RunningPlayer, SecondStartHandsOverAndEnds) {
   auto first = Start({low_.string()});
   ASSERT_TRUE(Hears(kLow));
   Vombrel second(home_->Path(), {high_.string()});
@@ -97,7 +104,7 @@ TEST_F(Player, SecondStartHandsOverAndEnds) {
 
 // The title row as painted: "No Playback" before, the track's title after a file is
 // handed over (its pixels change; the exact text is checked by the window's own tests).
-TEST_F(Player, TitleRowShowsTheTrack) {
+TEST_F(RunningPlayer, TitleRowShowsTheTrack) {
   auto player = Start({});
   auto titlePixels = [&] {
     const fs::path shot = home_->Path() / "title.png";
@@ -115,7 +122,7 @@ TEST_F(Player, TitleRowShowsTheTrack) {
   EXPECT_NE(titlePixels(), before);
 }
 
-TEST_F(Player, ButtonsDriveTransport) {
+TEST_F(RunningPlayer, ButtonsDriveTransport) {
   const fs::path list = WritePlaylist("list.vpl", {low_, high_});
   auto player = Start({list.string()});
   ASSERT_TRUE(Hears(kLow));
@@ -133,7 +140,7 @@ TEST_F(Player, ButtonsDriveTransport) {
   EXPECT_TRUE(Hears(kLow));
 }
 
-TEST_F(Player, EndOfTrackAdvancesAndFailedEntriesAreSkipped) {
+TEST_F(RunningPlayer, EndOfTrackAdvancesAndFailedEntriesAreSkipped) {
   const fs::path list =
       WritePlaylist("list.vpl", {shortLow_, media_->Path() / "missing.mp3", corrupt_, media_->Path(), high_});
   auto player = Start({list.string()});
@@ -141,7 +148,7 @@ TEST_F(Player, EndOfTrackAdvancesAndFailedEntriesAreSkipped) {
   EXPECT_TRUE(player->Running());
 }
 
-TEST_F(Player, BadArgumentsNeitherCrashNorSpoilTheAutosave) {
+TEST_F(RunningPlayer, BadArgumentsNeitherCrashNorSpoilTheAutosave) {
   for (const std::string& argument :
        {(media_->Path() / "missing.mp3").string(), media_->Path().string(), corrupt_.string(),
         (media_->Path() / "noextension").string(), "/" + std::string(4000, 'n')}) {
@@ -159,7 +166,7 @@ TEST_F(Player, BadArgumentsNeitherCrashNorSpoilTheAutosave) {
   }
 }
 
-TEST_F(Player, CloseButtonWritesRepeatAndShuffle) {
+TEST_F(RunningPlayer, CloseButtonWritesRepeatAndShuffle) {
   auto player = Start({});
   player->ClickAt(ml::kButtonClose.center().x(), ml::kButtonClose.center().y());
   EXPECT_EQ(player->WaitForExit(seconds(10)), 0);
@@ -170,7 +177,7 @@ TEST_F(Player, CloseButtonWritesRepeatAndShuffle) {
 
 // Screenshots of the main window: the designed look, and a colour scheme whose colours
 // must show. The designed look is kept as the documentation's picture.
-TEST_F(Player, ScreenshotsInTheDesignedLookAndInAScheme) {
+TEST_F(RunningPlayer, ScreenshotsInTheDesignedLookAndInAScheme) {
   auto player = Start({low_.string()});
   ASSERT_TRUE(Hears(kLow));
   const fs::path plain = home_->Path() / "plain.png";
