@@ -141,12 +141,28 @@ void TAudioInfo::ConfirmBySecondHeader(MediaFile& file) {
 void TAudioInfo::ReadXingHeader(MediaFile& file) {
   unsigned char xing[12];
   if (file.ReadAt(FirstFrameOffset + XingOffset(FirstFrame), xing, 12) != 12) return;
+  if (std::memcmp(xing, "Info", 4) == 0) return SkipInfoFrame(file);
   if (std::memcmp(xing, "Xing", 4) != 0) return;
   VBR = true;
   XingFrames = (xing[7] & 1) ? LoadU32BE(xing + 8) : 0;
   if (FirstFrame.SampleRate <= 0) return;
   const int64_t seconds = RoundHalfEven(1152.0 / FirstFrame.SampleRate * XingFrames);
   DurationMs = static_cast<int32_t>(std::min<int64_t>(seconds * 1000, INT32_MAX));
+}
+
+// An "Info" header marks a constant-bit-rate file whose first frame carries only the
+// header, often at a smaller bit rate than the stream's (the encoder picks the smallest
+// frame the header fits in). Taking that frame's bit rate would misstate the bit rate and
+// the duration, so the stream is described by the audio frame that follows it.
+void TAudioInfo::SkipInfoFrame(MediaFile& file) {
+  const int64_t next = FirstFrameOffset + FirstFrame.FrameLength;
+  unsigned char bytes[4];
+  if (FirstFrame.FrameLength <= 0 || file.ReadAt(next, bytes, 4) != 4) return;
+  TMpegFrameHdr audioFrame;
+  audioFrame.Parse(bytes);
+  if (!audioFrame.Valid || audioFrame.BitRate <= 0) return;
+  FirstFrame = audioFrame;
+  FirstFrameOffset = next;
 }
 
 void TAudioInfo::ComputeDuration() {

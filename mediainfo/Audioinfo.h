@@ -53,6 +53,7 @@ class TAudioInfo {
   void FindFirstFrame(MediaFile& file);
   void ConfirmBySecondHeader(MediaFile& file);
   void ReadXingHeader(MediaFile& file);
+  void SkipInfoFrame(MediaFile& file);
   void ComputeDuration();
 };
 

@@ -167,6 +167,25 @@ TEST(AudioInfo, DurationRules) {
   }
 }
 
+TEST(AudioInfo, InfoFrameDescribesTheStreamByTheAudioFrameAfterIt) {
+  // Encoders put the constant-bit-rate "Info" header in a frame of the smallest bit rate
+  // it fits in: 64 kbit/s here, before 128 kbit/s audio.
+  TempFolder dir;
+  std::string info = MpegFrame(0xFB, 0x50, 0, 208);
+  info.replace(36, 12, "Info" + U32BE(1) + U32BE(9570));
+  std::string audio = MpegFrame(0xFB, 0x90, 0, 417) + MpegFrame(0xFB, 0x90, 0, 417);
+  audio.resize(4000000, '\0');
+  const auto withInfo = Read(dir.Write("info.mp3", info + audio));
+  EXPECT_FALSE(withInfo.VBR);
+  EXPECT_EQ(withInfo.FirstFrame.BitRate, 128);
+  EXPECT_EQ(withInfo.FirstFrameOffset, 208);
+  EXPECT_EQ(withInfo.DurationMs, 250000);
+  // An "Info" frame with nothing playable behind it keeps its own values.
+  const auto alone = Read(dir.Write("alone.mp3", info + std::string(300, '\0')));
+  EXPECT_EQ(alone.FirstFrame.BitRate, 64);
+  EXPECT_EQ(alone.FirstFrameOffset, 0);
+}
+
 TEST(AudioInfo, XingOffsetsByVersionAndMode) {
   TempFolder dir;
   struct Case { uint8_t b1, b2, b3; std::size_t offset; };
