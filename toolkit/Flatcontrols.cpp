@@ -7,11 +7,13 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "toolkit/Designedlook.h"
+
 namespace vombrel {
 
-namespace {
-
 QColor PaletteColor(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
+
+namespace {
 
 // Draws a one-pixel frame just inside `rect`: `topLeft` on the top and left edges,
 // `bottomRight` on the bottom and right edges.

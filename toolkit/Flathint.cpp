@@ -8,13 +8,12 @@
 #include <QScreen>
 #include <QToolTip>
 
+#include "toolkit/Designedlook.h"
 #include "toolkit/Glyphs.h"
 
 namespace vombrel {
 
 namespace {
-
-QColor PaletteColor(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
 
 constexpr int kArrowWidth = 12;
 

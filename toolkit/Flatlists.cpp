@@ -5,11 +5,12 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include "toolkit/Designedlook.h"
 #include "toolkit/Glyphs.h"
 
 namespace {
 
-QColor PaletteColor(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
+using vombrel::PaletteColor;
 
 QString Css(const QColor& color) { return color.name(QColor::HexRgb); }
 

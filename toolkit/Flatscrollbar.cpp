@@ -5,11 +5,13 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "toolkit/Designedlook.h"
+
 using vombrel::TScrollCode;
 
 namespace {
 
-QColor PaletteColor(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
+using vombrel::PaletteColor;
 
 void DrawBox(QPainter& painter, const QRect& rect, const QColor& fill, const QColor& border) {
   painter.fillRect(rect, fill);
