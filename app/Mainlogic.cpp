@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+
+#include "support/Supportfiles.h"
 
 namespace vombrel {
 
@@ -28,6 +31,11 @@ std::string BuildOpenFilter(const StringList& associations) {
 }
 
 namespace {
+
+// The media files the built-in engine plays with the decoders of an ordinary desktop.
+constexpr std::string_view kPlayableExtensions[] = {"MP3", "MP2",  "OGG", "OGA", "OPUS", "WMA", "WAV",
+                                                    "APE", "FLAC", "AAC", "M4A", "AVI",  "MPEG", "MPG",
+                                                    "VOB", "WMV",  "MOV", "MP4", "MKV",  "WEBM"};
 
 // "*.MP3" -> "*.[mM][pP]3": letters match in either case.
 std::string CaseInsensitiveWildcard(std::string_view wildcard) {
@@ -69,19 +77,33 @@ std::vector<std::string> OpenFilterToNameFilters(std::string_view filter) {
       if (!wildcards.empty()) wildcards += ' ';
       wildcards += wildcard == "*.*" ? std::string("*") : CaseInsensitiveWildcard(wildcard);
     }
-    // A pair without any wildcard must match nothing rather than everything.
-    if (wildcards.empty()) wildcards = "-";
+    // A pair without any wildcard (the media files while no extension is associated)
+    // shows the files the program plays.
+    if (wildcards.empty()) {
+      for (const std::string_view extension : kPlayableExtensions) {
+        if (!wildcards.empty()) wildcards += ' ';
+        wildcards += CaseInsensitiveWildcard("*." + std::string(extension));
+      }
+    }
     nameFilters.push_back(DescriptionWithoutPatternGroup(parts[i]) + " (" + wildcards + ")");
   }
   return nameFilters;
 }
 
-namespace {
+std::string AbsoluteFileArgument(std::string_view file, std::string_view folder) {
+  if (file.empty() || file.front() == '/' || folder.empty()) return std::string(file);
+  std::string path(folder);
+  if (path.back() != '/') path += '/';
+  return path + std::string(file);
+}
 
-// "-..." always introduces a switch or a command. "/..." does so only in the "/cmd:file"
-// form whose command holds no "/": on this system every absolute path starts with "/",
-// and such an argument is a file to open.
-bool StartsWithSwitch(std::string_view argument) {
+std::string WorkingFolder() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::string() : folder.string();
+}
+
+bool IsSwitchArgument(std::string_view argument) {
   if (argument.empty()) return false;
   if (argument.front() == '-') return true;
   if (argument.front() != '/') return false;
@@ -89,36 +111,75 @@ bool StartsWithSwitch(std::string_view argument) {
   return colon != std::string_view::npos && argument.substr(1, colon - 1).find('/') == std::string_view::npos;
 }
 
-std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument) {
+namespace {
+
+std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument, std::string_view folder) {
   const std::string_view rest = argument.substr(1);
   const auto colon = rest.find(':');
   if (colon == std::string_view::npos) return std::nullopt;  // a plain switch: not dispatched
   ShellCommand result;
   result.command = std::string(rest.substr(0, colon));
   std::string_view fileAndOption = rest.substr(colon + 1);
-  // The option follows the file after "/" (or after "-" when no "/" is in the rest).
-  auto optionStart = fileAndOption.find('/');
-  if (optionStart == std::string_view::npos) optionStart = fileAndOption.find('-');
-  if (optionStart != std::string_view::npos) {
-    result.option = std::string(fileAndOption.substr(optionStart + 1));
-    fileAndOption = fileAndOption.substr(0, optionStart);
+  const bool wholeIsFile = (!fileAndOption.empty() && fileAndOption.front() == '/') ||
+                           (!fileAndOption.empty() && FileExists(AbsoluteFileArgument(fileAndOption, folder)));
+  if (!wholeIsFile) {
+    // The option follows the file after "/" (or after "-" when no "/" is in the rest).
+    auto optionStart = fileAndOption.find('/');
+    if (optionStart == std::string_view::npos) optionStart = fileAndOption.find('-');
+    if (optionStart != std::string_view::npos) {
+      result.option = std::string(fileAndOption.substr(optionStart + 1));
+      fileAndOption = fileAndOption.substr(0, optionStart);
+    }
   }
-  result.file = std::string(fileAndOption);
+  result.file = AbsoluteFileArgument(fileAndOption, folder);
   return result;
 }
 
+// The toolkit's own options: those that take the next argument as their value, and those
+// that stand alone. Either form may be written with one or two dashes and, for the
+// first kind, as "-option=value".
+constexpr std::string_view kToolkitOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+    "qwindowtitle", "title", "qwindowicon", "icon", "style", "stylesheet", "session", "display",
+    "name", "visual", "ncols", "fontengine", "dialogs", "qmljsdebugger"};
+constexpr std::string_view kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount", "testability",
+                                              "cmap"};
+
 }  // namespace
 
-std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments) {
+std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments, std::string_view folder) {
   std::vector<ShellCommand> commands;
   for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
-    if (StartsWithSwitch(*it)) {
-      if (auto command = ParseSwitchCommand(*it)) commands.push_back(std::move(*command));
+    if (IsSwitchArgument(*it)) {
+      if (auto command = ParseSwitchCommand(*it, folder)) commands.push_back(std::move(*command));
     } else {
-      commands.push_back({"Open", *it, ""});
+      commands.push_back({"Open", AbsoluteFileArgument(*it, folder), ""});
     }
   }
   return commands;
+}
+
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& arguments) {
+  auto contains = [](const auto& names, std::string_view name) {
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+  };
+  std::vector<std::string> kept;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string_view name = arguments[i];
+    if (name.size() < 2 || name.front() != '-') {
+      kept.push_back(arguments[i]);
+      continue;
+    }
+    name.remove_prefix(name.substr(0, 2) == "--" ? 2 : 1);
+    const auto equals = name.find('=');
+    if (equals != std::string_view::npos && contains(kToolkitOptionsWithValue, name.substr(0, equals))) continue;
+    if (contains(kToolkitOptionsWithValue, name)) {
+      ++i;  // its value goes with it
+      continue;
+    }
+    if (!contains(kToolkitFlags, name)) kept.push_back(arguments[i]);
+  }
+  return kept;
 }
 
 std::optional<int32_t> VolumeFromMenuCaption(std::string_view caption) {

@@ -1,6 +1,6 @@
 // Rules of the main window that need no window: time texts, the open dialog's filter,
-// the command-line walk, volume arithmetic and the tray tooltip text. Pure functions,
-// callable from any thread.
+// the command-line walk, volume arithmetic and the tray tooltip text. Functions without
+// state, callable from any thread (the command-line walk looks at the file system).
 #pragma once
 
 #include <cstdint>
@@ -30,7 +30,8 @@ std::string BuildOpenFilter(const StringList& associations);
 // without its own trailing "(...)" group, followed by the pattern's wildcards between
 // parentheses and separated by blanks. Each wildcard is made to match without regard to
 // letter case ("*.MP3" becomes "*.[mM][pP]3"), since the filter was meant for a file
-// system that ignores case. Empty patterns give an entry that matches nothing.
+// system that ignores case. An empty pattern (the media files while no extension is
+// associated) gives the media files the program plays.
 std::vector<std::string> OpenFilterToNameFilters(std::string_view filter);
 
 // One command taken from the command line.
@@ -41,13 +42,32 @@ struct ShellCommand {
   bool operator==(const ShellCommand&) const = default;
 };
 
+// A file named on the command line as an absolute path: a path starting with "/" stays as
+// it is, any other non-empty text is taken relative to `folder` (the working folder of the
+// process that received it). A running instance, the shell command server and the
+// autosave all work in folders of their own, so a relative name must not travel.
+std::string AbsoluteFileArgument(std::string_view file, std::string_view folder);
+
+// The process's working folder ("" when it cannot be told, e.g. after it was removed).
+std::string WorkingFolder();
+
+// Whether an argument is a switch: "-..." always, "/..." only in the "/cmd:..." form whose
+// command holds no "/" (every other argument starting with "/" is an absolute path).
+bool IsSwitchArgument(std::string_view argument);
+
 // The program's arguments (without the program name) walked from the last to the first:
 // "/cmd:file" or "-cmd:file", optionally followed by "/option" (or "-option" when the
-// rest holds no "/"), give (cmd, file, option); an argument not starting with "/" or "-"
-// gives ("Open", argument, ""); a switch without ":" gives nothing. An argument starting
-// with "/" is a command only in that "/cmd:" form (cmd without "/"); otherwise it is an
-// absolute path and is opened.
-std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments);
+// rest holds no "/"), give (cmd, file, option); an argument that is no switch gives
+// ("Open", argument, ""); a switch without ":" gives nothing. When the text after the ":"
+// is an absolute path or names an existing file, it is the file whole: paths start with
+// "/" and file names often hold "-", so the option split applies only otherwise. Every
+// file comes back as an absolute path (AbsoluteFileArgument against `folder`).
+std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments, std::string_view folder);
+
+// The arguments without the options the toolkit takes for itself ("-style fusion",
+// "-platform=xcb", "--reverse", ...). The first instance leaves this to the toolkit's
+// application object; a second start, which makes no such object, uses this list.
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& arguments);
 
 // The volume value of a volume menu item ("100%" ... "0%"): the caption without its last
 // character as an integer percentage, times 0.01 times 65535, truncated; 80 gives 52427.

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <exception>
 #include <string>
@@ -7,9 +8,11 @@
 
 #include "app/Application.h"
 #include "app/Commandpanel.h"
+#include "app/Mainlogic.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Handover.h"
+#include "platform/Session.h"
 #include "platform/Singleinstance.h"
 #include "players/Playerfactory.h"
 #include "toolkit/Playerhost.h"
@@ -18,17 +21,25 @@ namespace vombrel {
 
 namespace {
 
+// The arguments as the program works with them: a file named relative to the working
+// folder becomes an absolute path (switches keep theirs; the command-line walk resolves
+// their files).
 std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+  const std::string folder = WorkingFolder();
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    arguments.push_back(IsSwitchArgument(argument) ? argument : AbsoluteFileArgument(argument, folder));
+  }
   return arguments;
 }
 
-
 // A second start: the running instance is asked to come forward and given the first
-// argument; nothing else happens, whether or not anyone listened.
-int HandOver(int argc, char** argv, const std::vector<std::string>& arguments) {
+// argument; nothing else happens, whether or not anyone listened. No application object
+// with a user interface is made here, so the toolkit's own options are left out by hand.
+int HandOver(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  const std::vector<std::string> arguments = WithoutToolkitOptions(ArgumentsOf(argc, argv));
   ForwardToRunningInstance(arguments.empty() ? std::string_view() : std::string_view(arguments.front()));
   return 0;
 }
@@ -36,12 +47,14 @@ int HandOver(int argc, char** argv, const std::vector<std::string>& arguments) {
 }  // namespace
 
 int RunVombrel(int argc, char** argv) {
-  const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
   // Held for the whole life of the first instance; released when the process ends.
   const SingleInstanceLock lock;
-  if (!lock.Acquired()) return HandOver(argc, argv, arguments);
+  if (!lock.Acquired()) return HandOver(argc, argv);
 
+  ChooseWindowingPlatform();
   VombrelApplication app(argc, argv);
+  // Taken after the application object has removed the toolkit's own options.
+  const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
   QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
   // The video window is made after the main window; the engine asks for its panel at use.
@@ -59,6 +72,11 @@ int RunVombrel(int argc, char** argv) {
     mainWindow.SetVideoWindow(&videoWindow);
     mainWindow.SetCommandPanel(&commandPanel);
     QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // A request to end from outside (a signal, the desktop session ending) closes the
+    // main window as its close button does: settings written, playback stopped.
+    TerminationRequests termination;
+    QObject::connect(&termination, &TerminationRequests::terminationRequested, &mainWindow, &QWidget::close);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &QWidget::close);
     HandOverServer handOver;
     QObject::connect(&handOver, &HandOverServer::messageReceived, &mainWindow,
                      [&mainWindow](const QString& name, int, const QByteArray& text) {

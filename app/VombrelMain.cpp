@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/Aboutbox.h"
+#include "app/Application.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
 #include "platform/Volume.h"
@@ -424,7 +425,7 @@ void TFormVombrel::StartupPlaylist() {
 }
 
 void TFormVombrel::ProcessCommandLine() {
-  for (const ShellCommand& command : WalkCommandLine(arguments_)) {
+  for (const ShellCommand& command : WalkCommandLine(arguments_, WorkingFolder())) {
     // A handler's failure is swallowed, as the shell command dispatch does.
     try {
       if (SameText(command.command, "Open"))
@@ -563,17 +564,26 @@ bool TFormVombrel::TryPlayCurrent() {
       CloseVideoWindow();
       ShowMainIfHidden();
     }
-    const int32_t length = FillTrackInfo(entry);
-    Durata->SetCaption(Q(FormatTime(length)));
+    ShowTrackLength(FillTrackInfo(entry));
     engine_->Play();
     paused_ = false;
     SetPositionBars(0);
-    trayTooltip_ = Q(TrayTooltipText(S(TagArtista->text()), S(TagTitolo->text()), playlist_.DisplayName(entry),
-                                     S(Durata->Caption())));
     return true;
   } catch (...) {
     return false;
   }
+}
+
+// The total time and the tray tooltip that names it. A stream without a length header
+// (ADTS AAC, for one) has no length until the engine has decoded some of it: the total
+// time then follows as soon as the engine knows it.
+void TFormVombrel::ShowTrackLength(int32_t length) {
+  lengthPending_ = length <= 0;
+  Durata->SetCaption(Q(FormatTime(length)));
+  if (playlist_.CurrentIndex < 0 || playlist_.CurrentIndex >= playlist_.Count()) return;
+  trayTooltip_ = Q(TrayTooltipText(S(TagArtista->text()), S(TagTitolo->text()),
+                                   playlist_.DisplayName(playlist_.Entry(playlist_.CurrentIndex)),
+                                   S(Durata->Caption())));
 }
 
 void TFormVombrel::PlayerTimerTimer() {
@@ -581,6 +591,7 @@ void TFormVombrel::PlayerTimerTimer() {
   try {
     if (engine_ && IsActiveMode(engine_->GetMode())) {
       const int32_t length = engine_->GetLength();
+      if (length > 0 && lengthPending_) ShowTrackLength(length);
       if (length != 0) {
         const int32_t position = engine_->GetPosition();
         Tempo->SetCaption(Q(FormatTime(position)));
@@ -759,10 +770,13 @@ void TFormVombrel::ShellCmdCmdCustom(const std::string&, const std::string& file
 void TFormVombrel::AppEventsMessage(const std::string& name, const std::string& text) {
   const auto message = HandOverMessageFromName(name);
   if (!message) return;
-  if (ApplyHandOverMessage(playlist_, *message, text)) {
+  const HandOverOutcome outcome = ApplyHandOverMessage(playlist_, *message, text);
+  if (outcome.autoplay) {
     autoplayPending_ = true;
     FormActivate();
   }
+  // After playback has started: the error box runs an event loop of its own.
+  if (!outcome.writeError.empty()) ShowError(outcome.writeError, kApplicationTitle);
 }
 
 void TFormVombrel::BringToForeground() {
@@ -848,14 +862,22 @@ void TFormVombrel::closeEvent(QCloseEvent* event) {
 void TFormVombrel::RunCloseSequence() {
   if (closed_) return;
   closed_ = true;
-  // Any failure ends the sequence there; the window closes all the same.
+  // Any failure ends the sequence there; the window closes all the same. A settings file
+  // that cannot be written is the exception: the user is told once (what the placement
+  // and the switches lost), and the program still ends cleanly.
   try {
     PlayerTimer->stop();
     VolumeTimer->stop();
     FullScreenTimer->stop();
     ButtonStopClick();
-    UserConfig().WriteBool("General", "Repeat", playlist_.Repeat);
-    UserConfig().WriteBool("General", "Shuffle", playlist_.Shuffle);
+    std::string writeError = FormPlacement->TakeSaveError();
+    try {
+      UserConfig().WriteBool("General", "Repeat", playlist_.Repeat);
+      UserConfig().WriteBool("General", "Shuffle", playlist_.Shuffle);
+    } catch (const IniWriteError& error) {
+      if (writeError.empty()) writeError = error.what();
+    }
+    if (!writeError.empty()) ShowError(writeError, kApplicationTitle);
     DestroyPlayerEngine();
     FreeMessages();
     FreeSharedConfig();

@@ -91,6 +91,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void RefreshTitle();
   void ShowMainIfHidden();
   void SetPositionBars(int percent);
+  void ShowTrackLength(int32_t length);
   void PlayerTimerTimer();
   void ToggleTagPanel();
   void PannelloTitoloClick();
@@ -190,6 +191,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   bool hideOnVideo_ = false;
   bool trayCommands_ = true;
   bool closed_ = false;
+  bool lengthPending_ = false;  // the total time waits for the engine to learn the length
   int lastTimerPosition_ = 0;
   StringList associations_;
   std::string openFilter_;

@@ -119,7 +119,10 @@ void TAudioInfo::FindFirstFrame(MediaFile& file) {
   // The search covers kSearchLimit bytes behind a leading ID3v2 tag. Reading the range in
   // one block finds exactly the header that a walk in small chunks (carrying the last 4
   // bytes over each border) finds: the first valid header in file order.
-  const int64_t start = Id3v2TagEnd(file);
+  int64_t start = Id3v2TagEnd(file);
+  // A tag whose size field points past the end of the file is damaged: its size says
+  // nothing about where the audio begins, so the search covers the file from its start.
+  if (start > file.Size()) start = 0;
   if (start >= file.Size()) return;
   const auto length = static_cast<std::size_t>(std::min(kSearchLimit, file.Size() - start));
   std::vector<unsigned char> bytes(length);

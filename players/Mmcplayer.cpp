@@ -417,10 +417,20 @@ void TMMCPlayer::CutShortPendingPlay() {
   QueueNotify();
 }
 
+// A command cut short (stop, pause, seek, a new play) completes with a notification, as at
+// the end of a file; the host tells the two apart by comparing position and length. Two
+// kinds would be misread there, so they are not delivered:
+// - one that arrives after another file was opened: it belongs to the earlier file;
+// - one whose position equals the length although the stream has not ended, which is
+//   what a file shows while its length is not known yet (both 0 just after the start of
+//   a stream without a length header).
 void TMMCPlayer::QueueNotify() {
+  const unsigned generation = generation_;
   std::weak_ptr<int> alive = alive_;
-  Dispatcher().Post([this, alive] {
-    if (!alive.expired() && notify_) notify_(this);
+  Dispatcher().Post([this, alive, generation] {
+    if (alive.expired() || !notify_ || generation != generation_) return;
+    if (open_ && !atEnd_ && GetPosition() == QueryLength()) return;
+    notify_(this);
   });
 }
 

@@ -24,22 +24,32 @@ std::string_view HandOverMessageName(HandOverMessage message) {
   return {};
 }
 
-bool ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text) {
+HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text) {
+  HandOverOutcome outcome;
+  auto step = [&](auto&& change) {
+    try {
+      change();
+    } catch (const PlaylistWriteError& error) {
+      if (outcome.writeError.empty()) outcome.writeError = error.what();
+    }
+  };
   switch (message) {
     case HandOverMessage::OpenPlaylist:
-      playlist.LoadPlaylistFile(text);
+      step([&] { playlist.LoadPlaylistFile(text); });
       playlist.CurrentIndex = 0;
-      return true;
+      outcome.autoplay = true;
+      break;
     case HandOverMessage::AddTrack:
       playlist.Clear();
-      playlist.AddFile(text);
+      step([&] { playlist.AddFile(text); });
       playlist.CurrentIndex = 0;
-      return true;
+      outcome.autoplay = true;
+      break;
     case HandOverMessage::EnqueueTrack:
-      playlist.AddFile(text);
-      return false;
+      step([&] { playlist.AddFile(text); });
+      break;
   }
-  return false;
+  return outcome;
 }
 
 }  // namespace vombrel

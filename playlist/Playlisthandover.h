@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "playlist/Playlistmodel.h"
@@ -26,12 +27,19 @@ std::optional<HandOverMessage> HandOverMessageFromName(std::string_view name);
 HandOverMessage MessageForArgument(std::string_view argument);
 std::string_view HandOverMessageName(HandOverMessage message);
 
+struct HandOverOutcome {
+  bool autoplay = false;   // the caller sets its pending autoplay and runs its activation
+  std::string writeError;  // why the autosave or the backup could not be written; "" when it was
+};
+
 // Applies one message to the playlist:
 // - OpenPlaylist: LoadPlaylistFile(text) (nothing when it does not exist), CurrentIndex = 0.
 // - AddTrack: Clear, AddFile(text), CurrentIndex = 0.
 // - EnqueueTrack: AddFile(text); no playback.
-// Returns true when the caller must request autoplay (the first two). The wParam of the
-// message is not examined. PlaylistWriteError from the autosave propagates.
-bool ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text);
+// Autoplay is asked for by the first two. The wParam of the message is not examined.
+// A playlist file that cannot be written (a full disk, a user folder gone read-only) does
+// not stop the message half-way: every step runs, the new entries are in place and
+// autoplay is asked for as usual; the first write error is handed back to be reported.
+HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text);
 
 }  // namespace vombrel

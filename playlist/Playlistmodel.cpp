@@ -1,5 +1,6 @@
 #include "playlist/Playlistmodel.h"
 
+#include <exception>
 #include <mutex>
 #include <random>
 
@@ -125,7 +126,15 @@ void PlaylistModel::SaveAutosave() const { WritePlaylistFile(AutosavePath(), Ent
 
 void PlaylistModel::LoadPlaylistFile(std::string_view path) {
   if (!FileExists(path)) return;
-  WritePlaylistFile(BackupPath(), Entries);
+  // The backup guards against a crash while loading. One that cannot be written does not
+  // stop the load: its error is raised once the new entries are in place (unless the
+  // autosave, in the same folder, fails first and raises its own).
+  std::exception_ptr backupError;
+  try {
+    WritePlaylistFile(BackupPath(), Entries);
+  } catch (const PlaylistWriteError&) {
+    backupError = std::current_exception();
+  }
   StringList previous = std::move(Entries);
   Entries.clear();
   if (auto loaded = ReadPlaylistFile(path)) {
@@ -137,6 +146,7 @@ void PlaylistModel::LoadPlaylistFile(std::string_view path) {
     Entries = std::move(previous);
   }
   Changed();
+  if (backupError) std::rethrow_exception(backupError);
 }
 
 void PlaylistModel::SavePlaylistFile(std::string_view path) const {
@@ -149,8 +159,14 @@ void PlaylistModel::LoadAutosave() {
   CurrentIndex = 0;
 }
 
+// The playlist window shows the entries as they are, also when the autosave fails.
 void PlaylistModel::Changed() {
-  SaveAutosave();
+  try {
+    SaveAutosave();
+  } catch (...) {
+    Refresh();
+    throw;
+  }
   Refresh();
 }
 

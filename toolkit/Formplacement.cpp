@@ -85,7 +85,8 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
       // A window closing must not be stopped by a settings file that cannot be written.
       try {
         SavePlacement();
-      } catch (const vombrel::IniWriteError&) {
+      } catch (const vombrel::IniWriteError& error) {
+        saveError_ = error.what();
       }
     }
   }

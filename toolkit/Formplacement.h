@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "support/Configurazione.h"
 
@@ -43,6 +44,10 @@ class TFormPlacement : public QObject {
   bool RestorePlacement();
   // The placement as it would be saved now.
   vombrel::StoredPlacement CurrentPlacement() const;
+  // Why the save at the window's last close failed ("" when it did not), cleared by the
+  // call. A closing window is never held back by its settings file; its owner may report
+  // the failure.
+  std::string TakeSaveError() { return std::exchange(saveError_, {}); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,6 +59,7 @@ class TFormPlacement : public QObject {
   QPointer<QWidget> form_;
   std::string iniFileName_;
   std::string section_;
+  std::string saveError_;
 };
 
 // Sets the placement's file to the store's file and its section to the form's name up to

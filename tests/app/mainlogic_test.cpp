@@ -1,6 +1,10 @@
 #include "app/Mainlogic.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace vombrel {
 namespace {
@@ -26,8 +30,13 @@ TEST(OpenFilterToNameFilters, DialogEntriesMatchEitherCase) {
   EXPECT_EQ(OpenFilterToNameFilters(BuildOpenFilter({"mp3", "ogg"})),
             (std::vector<std::string>{"Media files (*.[mM][pP]3 *.[oO][gG][gG])", "mp3 file (*.[mM][pP]3)",
                                       "ogg file (*.[oO][gG][gG])", "All types (*)"}));
-  EXPECT_EQ(OpenFilterToNameFilters(BuildOpenFilter({})),
-            (std::vector<std::string>{"Media files (-)", "All types (*)"}));
+  // No extension associated: the media entry still shows the files the program plays.
+  const auto unassociated = OpenFilterToNameFilters(BuildOpenFilter({}));
+  ASSERT_EQ(unassociated.size(), 2u);
+  for (const char* wildcard : {"*.[mM][pP]3 ", "*.[oO][gG][gG] ", "*.[fF][lL][aA][cC] ", "*.[mM][pP][gG] "})
+    EXPECT_NE(unassociated[0].find(wildcard), std::string::npos) << wildcard;
+  EXPECT_EQ(unassociated[0].rfind("Media files (", 0), 0u);
+  EXPECT_EQ(unassociated[1], "All types (*)");
 }
 
 TEST(WalkCommandLine, LastArgumentFirstAndSwitchForms) {
@@ -39,15 +48,60 @@ TEST(WalkCommandLine, LastArgumentFirstAndSwitchForms) {
       {{"/a/b.mp3"}, {{"Open", "/a/b.mp3", ""}}},  // an absolute path, not a switch
       {{"/b.mp3"}, {{"Open", "/b.mp3", ""}}},
       {{"/a/b:c.mp3"}, {{"Open", "/a/b:c.mp3", ""}}},
-      {{"b.mp3"}, {{"Open", "b.mp3", ""}}},
-      {{"one.mp3", "two.ogg"}, {{"Open", "two.ogg", ""}, {"Open", "one.mp3", ""}}},
-      {{"/Enqueue:x.mp3"}, {{"Enqueue", "x.mp3", ""}}},
-      {{"-play:x.mp3/now"}, {{"play", "x.mp3", "now"}}},
-      {{"-play:x.mp3-now"}, {{"play", "x.mp3", "now"}}},
-      {{"/play:a-b.mp3/opt"}, {{"play", "a-b.mp3", "opt"}}},
+      {{"b.mp3"}, {{"Open", "/home/u/b.mp3", ""}}},
+      {{"one.mp3", "two.ogg"}, {{"Open", "/home/u/two.ogg", ""}, {"Open", "/home/u/one.mp3", ""}}},
+      {{"/Enqueue:x.mp3"}, {{"Enqueue", "/home/u/x.mp3", ""}}},
+      {{"-play:x.mp3/now"}, {{"play", "/home/u/x.mp3", "now"}}},
+      {{"-play:x.mp3-now"}, {{"play", "/home/u/x.mp3", "now"}}},
+      {{"/play:a-b.mp3/opt"}, {{"play", "/home/u/a-b.mp3", "opt"}}},
+      {{"-play:"}, {{"play", "", ""}}},
       {{"-verbose"}, {}},
+      // An absolute path after the ":" is the file whole, dashes and slashes included.
+      {{"-Enqueue:/home/u/a.mp3"}, {{"Enqueue", "/home/u/a.mp3", ""}}},
+      {{"/Enqueue:/music/my-song.mp3"}, {{"Enqueue", "/music/my-song.mp3", ""}}},
   };
-  for (const auto& c : cases) EXPECT_EQ(WalkCommandLine(c.arguments), c.commands);
+  for (const auto& c : cases) EXPECT_EQ(WalkCommandLine(c.arguments, "/home/u"), c.commands) << c.arguments.size();
+}
+
+// A relative name after the ":" that names an existing file is the file whole; one that
+// names nothing is split at its first "/" or "-" as before.
+TEST(WalkCommandLine, ExistingFileNamesKeepTheirDashes) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("vombrel-walk-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "my-song.mp3") << "x";
+  const std::string f = folder.string();
+  EXPECT_EQ(WalkCommandLine({"-Enqueue:my-song.mp3"}, f),
+            (std::vector<ShellCommand>{{"Enqueue", f + "/my-song.mp3", ""}}));
+  EXPECT_EQ(WalkCommandLine({"-Enqueue:no-song.mp3"}, f),
+            (std::vector<ShellCommand>{{"Enqueue", f + "/no", "song.mp3"}}));
+  std::filesystem::remove_all(folder);
+}
+
+TEST(AbsoluteFileArgument, RelativeNamesJoinTheFolder) {
+  const struct {
+    const char* file;
+    const char* folder;
+    const char* result;
+  } cases[] = {{"song.mp3", "/home/u", "/home/u/song.mp3"}, {"song.mp3", "/home/u/", "/home/u/song.mp3"},
+               {"../a.ogg", "/home/u", "/home/u/../a.ogg"}, {"/abs.mp3", "/home/u", "/abs.mp3"},
+               {"", "/home/u", ""},                         {"song.mp3", "", "song.mp3"},
+               {"song.mp3", "/", "/song.mp3"}};
+  for (const auto& c : cases) EXPECT_EQ(AbsoluteFileArgument(c.file, c.folder), c.result) << c.file;
+}
+
+TEST(WithoutToolkitOptions, TheToolkitsOptionsAndTheirValuesGo) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> kept;
+  } cases[] = {
+      {{"-style", "fusion", "a.mp3"}, {"a.mp3"}},
+      {{"-platform", "xcb", "-reverse", "b.mp3"}, {"b.mp3"}},
+      {{"--style=fusion", "-qwindowgeometry", "100x100", "c.mp3"}, {"c.mp3"}},
+      {{"-Enqueue:x.mp3", "-verbose", "-"}, {"-Enqueue:x.mp3", "-verbose", "-"}},
+      {{"a.mp3", "-style"}, {"a.mp3"}},  // a value missing at the end
+      {{"style", "fusion"}, {"style", "fusion"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithoutToolkitOptions(c.arguments), c.kept) << c.arguments.front();
 }
 
 TEST(Volume, MenuCaptionsGiveTheDesignedValues) {

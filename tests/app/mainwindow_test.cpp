@@ -251,6 +251,26 @@ TEST_F(MainWindow, TimerShowsElapsedTimeOnlyWhilePlayingOrPaused) {
   EXPECT_EQ(w.LastTimerPosition(), 0);
 }
 
+// A stream whose length the engine learns only after it started: the total time shows the
+// length once it is known, and so does the tray tooltip.
+TEST_F(MainWindow, TotalTimeFollowsALengthLearntWhilePlaying) {
+  files_["/stream.aac"] = {true, true, 0};
+  TFormVombrel& w = Open();
+  w.Playlist().Entries = {"/stream.aac"};
+  w.ButtonPlayClick();
+  EXPECT_EQ(w.Durata->Caption(), "0.00.00");
+  w.PlayerTimerTimer();
+  EXPECT_EQ(w.Durata->Caption(), "0.00.00");
+  engine_->length = 3725000;
+  engine_->position = 1000;
+  w.PlayerTimerTimer();
+  EXPECT_EQ(w.Durata->Caption(), "1.02.05");
+  EXPECT_EQ(w.TrayTooltip(), "stream.aac (1.02.05)");
+  engine_->length = 5000;  // a known length is not replaced by later estimates
+  w.PlayerTimerTimer();
+  EXPECT_EQ(w.Durata->Caption(), "1.02.05");
+}
+
 TEST_F(MainWindow, SeekOnlyWhileActiveAndAwayFromTheTimersPosition) {
   files_["/a.wav"] = {true, true, 200000};
   TFormVombrel& w = Open();
@@ -503,6 +523,24 @@ TEST_F(MainWindow, HandOverMessages) {
   EXPECT_EQ(engine_->Count("Open /new.wav"), 1);
 }
 
+// The autosave cannot be written (a folder stands in its place): the handed-over track
+// plays all the same and the write error is shown once.
+TEST_F(MainWindow, HandOverPlaysWhenTheAutosaveCannotBeWritten) {
+  files_ = {{"/new.wav", {}}};
+  TFormVombrel& w = Open();
+  fs::create_directories(UserFolder() / "Playlist.vpl");
+  RecordingReporter reporter;
+  ScopedReporter scope(&reporter);
+  w.Playlist().Entries = {"/old1.wav", "/old2.wav"};
+  w.Playlist().CurrentIndex = 1;
+  w.AppEventsMessage(std::string(kAddTrackMessageName), "/new.wav");
+  EXPECT_EQ(w.Playlist().Entries, StringList{"/new.wav"});
+  EXPECT_EQ(engine_->Count("Open /new.wav"), 1);
+  EXPECT_EQ(engine_->calls.back(), "Play");
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_NE(reporter.messages[0].text.find("Playlist.vpl"), std::string::npos) << reporter.messages[0].text;
+}
+
 TEST_F(MainWindow, TrackEndAdvancesOnlyAtTheLength) {
   files_ = {{"/a.wav", {true, true, 1000}}, {"/b.wav", {true, true, 1000}}};
   TFormVombrel& w = Open();
@@ -575,6 +613,22 @@ TEST_F(MainWindow, CloseWritesRepeatAndShuffleAndEndsTheEngine) {
   EXPECT_NE(text.find("Repeat=False"), std::string::npos) << text;
   EXPECT_NE(text.find("Shuffle=True"), std::string::npos) << text;
   EXPECT_EQ(Translate("MSG_WRONGFORMATTRACK", "x"), "x");  // the message table is gone
+}
+
+// A settings file that cannot be written (a folder stands in its place): the close shows
+// the store's error once and still finishes, the engine ended and the settings freed.
+TEST_F(MainWindow, CloseReportsASettingsFileThatCannotBeWrittenOnceAndEnds) {
+  TFormVombrel& w = Open();
+  const std::string ini = UserConfig().IniFileName();
+  fs::remove(ini);
+  fs::create_directories(ini);
+  RecordingReporter reporter;
+  ScopedReporter scope(&reporter);
+  w.ButtonCloseClick();
+  EXPECT_EQ(w.Engine(), nullptr);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].text, "Unable to write to " + ini);
+  EXPECT_EQ(Translate("MSG_WRONGFORMATTRACK", "x"), "x");  // the sequence went on to its end
 }
 
 TEST_F(MainWindow, LanguageFilesTranslateTheWindow) {

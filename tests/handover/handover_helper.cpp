@@ -49,7 +49,7 @@ int RunFirstInstance(int argc, char** argv, const std::string& argument) {
                    [&](const QString& name, int wParam, const QByteArray& text) {
                      const auto message = HandOverMessageFromName(name.toStdString());
                      const bool autoplay =
-                         message && ApplyHandOverMessage(playlist, *message, text.toStdString());
+                         message && ApplyHandOverMessage(playlist, *message, text.toStdString()).autoplay;
                      PrintLine("message " + name.toStdString() + " wparam=" + std::to_string(wParam) +
                                " autoplay=" + (autoplay ? "1" : "0") +
                                " index=" + std::to_string(playlist.CurrentIndex) +

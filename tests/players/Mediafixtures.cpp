@@ -40,6 +40,11 @@ std::string MakeFixtures(const std::string& target) {
   Make(tone + "-c:a flac " + f + "tone.flac");
   Make(tone + "-c:a pcm_s16le " + f + "tone.wav");
   Make(tone + "-c:a wmav2 " + f + "tone.wma");
+  // Streams whose length the decoder learns only after it has started: constant bit rate
+  // MP3 without an Info/Xing header, ADTS AAC, MPEG-1 layer II.
+  Make(tone + "-c:a libmp3lame -b:a 128k -write_xing 0 " + f + "noxing.mp3");
+  Make(tone + "-c:a aac -f adts " + f + "tone.aac");
+  Make(tone + "-c:a mp2 " + f + "tone.mp2");
   Make("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
        "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " + f + "clip.mpg");
   WriteBytes(f + "corrupt.mp3", RandomBytes(20000));
@@ -61,7 +66,7 @@ bool RunCommand(const std::string& command) { return std::system(command.c_str()
 
 const MediaFixtures& Fixtures() {
   static const MediaFixtures fixtures = [] {
-    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-1";
+    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-2";
     return MediaFixtures{fs::is_directory(target) ? target + "/" : MakeFixtures(target)};
   }();
   return fixtures;

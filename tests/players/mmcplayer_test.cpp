@@ -265,6 +265,36 @@ TEST_F(MmcPlayerTest, SoundReachesTheSink) {
   EXPECT_TRUE(listener.Heard());
 }
 
+// Files whose length is 0 until the decoder has seen some of the stream. A notification
+// that the host would read as the end of the track (position equal to length) may come
+// only at the real end: not from the file played before, not from a pause at the start.
+class LateLengthTest : public MmcPlayerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LateLengthTest, TheOnlyEndReportedIsTheRealOne) {
+  int ends = 0;
+  int32_t lengthAtEnd = -1;
+  notes.onNotify = [&] {
+    if (engine->GetPosition() != engine->GetLength()) return;
+    ++ends;
+    lengthAtEnd = engine->GetLength();
+  };
+  ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
+  engine->Play();
+  ASSERT_TRUE(RunUntilPosition(50));
+  engine->Stop();  // cut short: its notification belongs to tone.mp3
+  ASSERT_NE(OpenFixture(GetParam())->Success, 0);
+  engine->Play();
+  engine->Pause();  // at the very start, while the length may still be unknown
+  engine->Resume();
+  dispatcher.RunPending();
+  EXPECT_EQ(ends, 0);
+  ASSERT_TRUE(dispatcher.RunUntil([&] { return ends > 0; }));
+  EXPECT_EQ(ends, 1);
+  EXPECT_NEAR(lengthAtEnd, 1000, 150);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, LateLengthTest, ::testing::Values("noxing.mp3", "tone.aac", "tone.mp2"));
+
 TEST_F(MmcPlayerTest, NotificationsQueuedBeforeDestructionAreDropped) {
   ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
   engine->Play();

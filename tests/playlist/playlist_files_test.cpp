@@ -172,24 +172,53 @@ TEST_F(PlaylistFiles, AutosaveAtStartUp) {
 TEST_F(PlaylistFiles, HandOverActions) {
   model.Entries = {"a", "b", "c", "d", "e", "f"};
   model.CurrentIndex = 5;
-  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::AddTrack, "/music/new.mp3"));
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::AddTrack, "/music/new.mp3").autoplay);
   EXPECT_EQ(model.Entries, StringList{"/music/new.mp3"});
   EXPECT_EQ(model.CurrentIndex, 0);
   EXPECT_EQ(dir.Read(AutosavePath()), "/music/new.mp3\r\n");
 
-  EXPECT_FALSE(ApplyHandOverMessage(model, HandOverMessage::EnqueueTrack, "/music/two.ogg"));
+  EXPECT_FALSE(ApplyHandOverMessage(model, HandOverMessage::EnqueueTrack, "/music/two.ogg").autoplay);
   EXPECT_EQ(model.Entries, (StringList{"/music/new.mp3", "/music/two.ogg"}));
 
   model.CurrentIndex = 1;
-  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("gone.m3u")));
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("gone.m3u")).autoplay);
   EXPECT_EQ(model.Entries.size(), 2u);  // unchanged, playback restarts at entry 0
   EXPECT_EQ(model.CurrentIndex, 0);
 
   dir.Write(dir.Path("l.vpl"), "p\r\nq\r\n");
   model.CurrentIndex = 1;
-  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("l.vpl")));
+  EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("l.vpl")).autoplay);
   EXPECT_EQ(model.Entries, (StringList{"p", "q"}));
   EXPECT_EQ(model.CurrentIndex, 0);
+}
+
+// The autosave and the backup cannot be written (folders stand where the files belong):
+// every message still does all its steps and asks for playback as usual, and the first
+// write error comes back once, to be shown.
+TEST_F(PlaylistFiles, HandOverGoesThroughWhenThePlaylistCannotBeWritten) {
+  std::filesystem::create_directories(AutosavePath());
+  std::filesystem::create_directories(BackupPath());
+  dir.Write(dir.Path("l.vpl"), "p\r\nq\r\n");
+  const struct {
+    HandOverMessage message;
+    std::string text;
+    StringList entries;
+    bool autoplay;
+  } cases[] = {
+      {HandOverMessage::AddTrack, "/music/new.mp3", {"/music/new.mp3"}, true},
+      {HandOverMessage::EnqueueTrack, "/music/two.ogg", {"/music/new.mp3", "/music/two.ogg"}, false},
+      {HandOverMessage::OpenPlaylist, dir.Path("l.vpl"), {"p", "q"}, true},
+  };
+  model.Entries = {"a", "b", "c"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    model.CurrentIndex = 1;
+    const HandOverOutcome outcome = ApplyHandOverMessage(model, c.message, c.text);
+    EXPECT_EQ(outcome.autoplay, c.autoplay);
+    EXPECT_NE(outcome.writeError.find("Playlist."), std::string::npos) << outcome.writeError;
+    EXPECT_EQ(model.Entries, c.entries);
+    EXPECT_EQ(model.CurrentIndex, c.autoplay ? 0 : 1);
+  }
 }
 
 TEST(HandOverNames, MessagesByNameAndArgument) {
