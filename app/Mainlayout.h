@@ -21,6 +21,11 @@ inline constexpr QRect kButtonAddToPlaylist{206, 19, 20, 20};
 inline constexpr QRect kButtonPlaylist{229, 19, 20, 20};
 inline constexpr QRect kRollTags{3, 41, 246, 6};
 inline constexpr int kTagsBoxTop = 48;
+// The tag panel's columns: the labels, then the framed fields. The labels' column grows
+// with the widest caption of the language, up to a limit.
+inline constexpr int kTagLabelLeft = 6;
+inline constexpr int kTagFieldLeft = 68;
+inline constexpr int kTagLabelMaxWidth = 110;
 
 // The lower area (information row, bars, buttons) starts below the tag box; its rows are
 // given relative to that top.

@@ -132,7 +132,10 @@ void TFormVombrel::BuildWindow() {
   ButtonClose->setGeometry(ml::kButtonClose);
   ButtonClose->SetGlyph(TGlyph::Close);
 
-  PannelloTitolo = Make<TPanel>(this, "PannelloTitolo");
+  // The title, the information row and the tag frames are text areas: flat panels with
+  // Tag 1 take the scheme's text-box colour and its border.
+  PannelloTitolo = Make<TFlatPanel>(this, "PannelloTitolo");
+  PannelloTitolo->SetTag(1);
   PannelloTitolo->setGeometry(ml::kTitlePanel);
   PannelloTitolo->SetCaption("No Playback");
   PannelloTitolo->SetHint("Traccia attuale. Click per visualizzare playlist");
@@ -163,37 +166,47 @@ void TFormVombrel::BuildWindow() {
     TLabel** label;
     const char* labelName;
     const char* caption;
+    TFlatPanel** frame;
+    const char* frameName;
     TEdit** edit;
     const char* editName;
     const char* hint;
   };
   const TagRow rows[] = {
-      {&LabelTitolo, "LabelTitolo", "Titolo", &TagTitolo, "TagTitolo", "Titolo della traccia"},
-      {&LabelArtista, "LabelArtista", "Artista", &TagArtista, "TagArtista", "Artista/Autore della traccia"},
-      {&LabelAlbum, "LabelAlbum", "Album", &TagAlbum, "TagAlbum", "Album di appartenenza della traccia"},
-      {&LabelAnno, "LabelAnno", "Anno", &TagAnno, "TagAnno", "Anno di produzione della traccia"},
-      {&LabelTraccia, "LabelTraccia", "Traccia", &TagTraccia, "TagTraccia",
-       "Numero della traccia all'interno dell'album"},
-      {&LabelCommento, "LabelCommento", "Commento", &TagCommento, "TagCommento", "Commenti relativi alla traccia"},
-      {&LabelGenere, "LabelGenere", "Genere", &TagGenere, "TagGenere", "Genere musicale della traccia"},
+      {&LabelTitolo, "LabelTitolo", "Titolo", &PannelloTagTitolo, "PannelloTagTitolo", &TagTitolo, "TagTitolo",
+       "Titolo della traccia"},
+      {&LabelArtista, "LabelArtista", "Artista", &PannelloTagArtista, "PannelloTagArtista", &TagArtista,
+       "TagArtista", "Artista/Autore della traccia"},
+      {&LabelAlbum, "LabelAlbum", "Album", &PannelloTagAlbum, "PannelloTagAlbum", &TagAlbum, "TagAlbum",
+       "Album di appartenenza della traccia"},
+      {&LabelAnno, "LabelAnno", "Anno", &PannelloTagAnno, "PannelloTagAnno", &TagAnno, "TagAnno",
+       "Anno di produzione della traccia"},
+      {&LabelTraccia, "LabelTraccia", "Traccia", &PannelloTagTraccia, "PannelloTagTraccia", &TagTraccia,
+       "TagTraccia", "Numero della traccia all'interno dell'album"},
+      {&LabelCommento, "LabelCommento", "Commento", &PannelloTagCommento, "PannelloTagCommento", &TagCommento,
+       "TagCommento", "Commenti relativi alla traccia"},
+      {&LabelGenere, "LabelGenere", "Genere", &PannelloTagGenere, "PannelloTagGenere", &TagGenere, "TagGenere",
+       "Genere musicale della traccia"},
   };
-  int top = 5;
   for (const TagRow& row : rows) {
     *row.label = Make<TLabel>(PannelloTags, row.labelName);
-    (*row.label)->setGeometry(6, top, 60, 18);
     (*row.label)->SetCaption(row.caption);
-    *row.edit = Make<TEdit>(PannelloTags, row.editName);
-    (*row.edit)->setGeometry(68, top, ml::kWidth - 6 - 68 - 6, 19);
+    // Each field sits in a frame of its own; the field itself draws no border.
+    *row.frame = Make<TFlatPanel>(PannelloTags, row.frameName);
+    (*row.frame)->SetTag(1);
+    *row.edit = Make<TEdit>(*row.frame, row.editName);
+    (*row.edit)->setFrame(false);
     (*row.edit)->setToolTip(row.hint);
-    top += 22;
   }
+  LayoutTagRows();
   BtnSaveTag = Make<TFlatButton>(PannelloTags, "BtnSaveTag");
-  BtnSaveTag->setGeometry(ml::kWidth - 6 - 6 - 64, top + 2, 64, 20);
+  BtnSaveTag->setGeometry(ml::kWidth - 6 - 6 - 64, 5 + 7 * 22 + 2, 64, 20);
   BtnSaveTag->SetCaption("Salva");
   BtnSaveTag->SetHint("Salva i tag della traccia corrente");
 
   PannelloScorrimento = Make<TPanel>(this, "PannelloScorrimento");
   PannelloInfo = Make<TFlatPanel>(PannelloScorrimento, "PannelloInfo");
+  PannelloInfo->SetTag(1);
   PannelloInfo->setGeometry(ml::kInfoRow);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   fixed.setPixelSize(11);
@@ -208,8 +221,12 @@ void TFormVombrel::BuildWindow() {
   label(LabelFrazione, "LabelFrazione", "/", QRect(57, 1, 8, 13));
   label(Durata, "Durata", "-.--.--", QRect(66, 1, 56, 13));
   label(LabelBitRate, "LabelBitRate", "0 kBit/s", QRect(140, 1, 102, 13));
-  label(LabelFrequency, "LabelFrequency", "0 kHz", QRect(4, 14, 80, 13));
-  label(LabelExtension, "LabelExtension", "( no file )", QRect(90, 14, 152, 13));
+  // A rule between the times and the stream format.
+  SeparaInfo = Make<TFlatPanel>(PannelloInfo, "SeparaInfo");
+  SeparaInfo->SetTag(1);
+  SeparaInfo->setGeometry(3, 14, ml::kInfoRow.width() - 6, 1);
+  label(LabelFrequency, "LabelFrequency", "0 kHz", QRect(4, 15, 80, 12));
+  label(LabelExtension, "LabelExtension", "( no file )", QRect(90, 15, 152, 12));
   Tempo->SetHint("Posizione all'interno della traccia");
   Durata->SetHint("Durata della traccia");
   LabelBitRate->SetAlignmentFlags(Qt::AlignRight | Qt::AlignVCenter);
@@ -256,6 +273,7 @@ void TFormVombrel::BuildWindow() {
   }
   ButtonPause->SetTwoState(true);
   ButtonSplash->SetCaption("V");
+  ButtonSplash->SetTag(1);
   // The recorder window is not part of this program yet: the button stays off.
   ButtonRec->setEnabled(false);
 
@@ -386,6 +404,27 @@ void TFormVombrel::ToggleTagPanel() {
   LayoutLowerArea();
 }
 
+// The labels' column is as wide as its widest caption in the current language (within
+// bounds that leave the fields room), so no caption is cut; the fields take the rest.
+void TFormVombrel::LayoutTagRows() {
+  TLabel* const labels[] = {LabelTitolo, LabelArtista, LabelAlbum, LabelAnno, LabelTraccia, LabelCommento, LabelGenere};
+  TFlatPanel* const frames[] = {PannelloTagTitolo,  PannelloTagArtista,  PannelloTagAlbum, PannelloTagAnno,
+                                PannelloTagTraccia, PannelloTagCommento, PannelloTagGenere};
+  int labelWidth = ml::kTagFieldLeft - ml::kTagLabelLeft - 2;
+  for (const TLabel* label : labels)
+    labelWidth = std::max(labelWidth, label->fontMetrics().horizontalAdvance(label->Caption()) + 2);
+  labelWidth = std::min(labelWidth, ml::kTagLabelMaxWidth);
+  const int fieldLeft = ml::kTagLabelLeft + labelWidth + 2;
+  const int fieldWidth = PannelloTags->width() - fieldLeft - 6;
+  int top = 5;
+  for (size_t i = 0; i < std::size(labels); ++i) {
+    labels[i]->setGeometry(ml::kTagLabelLeft, top, labelWidth, 18);
+    frames[i]->setGeometry(fieldLeft, top, fieldWidth, 19);
+    frames[i]->findChild<TEdit*>()->setGeometry(frames[i]->rect().adjusted(1, 1, -1, -1));
+    top += 22;
+  }
+}
+
 // ---------------------------------------------------------------------------------------
 // Settings, start-up, showing and activation.
 
@@ -398,6 +437,7 @@ void TFormVombrel::LoadSettings() {
   playlist_.Shuffle = config.ReadBool("General", "Shuffle", false);
   SetCurrentLanguage(config.ReadString("General", "Language", "English"));
   ApplyLanguage(this, CurrentLanguage());
+  LayoutTagRows();
   // The global hot keys are rebuilt here once they exist.
   associations_ = ReadAssociations();
   BuildOpenFilter();

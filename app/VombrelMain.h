@@ -170,6 +170,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void BuildWindow();
   void BuildMenus();
   void LayoutLowerArea();
+  void LayoutTagRows();
   void StartupPlaylist();
   void RunCloseSequence();
   void ShowVideoWindow();
@@ -205,7 +206,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   TFlatTitlebar* BarraTitolo = nullptr;
   TFlatButton* ButtonClose = nullptr;
   TFlatButton* ButtonMinimize = nullptr;
-  TPanel* PannelloTitolo = nullptr;
+  TFlatPanel* PannelloTitolo = nullptr;
   TSecretPanel* PannelloScorrevole = nullptr;
   TFlatButton* ButtonAddToPlaylist = nullptr;
   TFlatButton* ButtonPlaylist = nullptr;
@@ -219,6 +220,13 @@ class TFormVombrel : public QWidget, private PlaylistController {
   TLabel* LabelTraccia = nullptr;
   TLabel* LabelCommento = nullptr;
   TLabel* LabelGenere = nullptr;
+  TFlatPanel* PannelloTagTitolo = nullptr;
+  TFlatPanel* PannelloTagArtista = nullptr;
+  TFlatPanel* PannelloTagAlbum = nullptr;
+  TFlatPanel* PannelloTagAnno = nullptr;
+  TFlatPanel* PannelloTagTraccia = nullptr;
+  TFlatPanel* PannelloTagCommento = nullptr;
+  TFlatPanel* PannelloTagGenere = nullptr;
   TEdit* TagTitolo = nullptr;
   TEdit* TagArtista = nullptr;
   TEdit* TagAlbum = nullptr;
@@ -229,6 +237,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   TFlatButton* BtnSaveTag = nullptr;
   TPanel* PannelloScorrimento = nullptr;
   TFlatPanel* PannelloInfo = nullptr;
+  TFlatPanel* SeparaInfo = nullptr;
   TLabel* Tempo = nullptr;
   TLabel* LabelFrazione = nullptr;
   TLabel* Durata = nullptr;

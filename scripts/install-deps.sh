@@ -15,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick trayer
   ffmpeg sox
+  weston qt6-wayland
   clang libclang-rt-14-dev
   python3
 )

@@ -646,6 +646,33 @@ TEST_F(MainWindow, LanguageFilesTranslateTheWindow) {
   EXPECT_EQ(Translate("MSG_WRONGFORMATTRACK", ""), "La traccia deve essere numerica");
 }
 
+// The captions whose text is wider than the room their control paints it in.
+std::vector<std::string> CutCaptions(const QWidget& window) {
+  std::vector<std::string> cut;
+  for (const FlatControl* control : window.findChildren<FlatControl*>()) {
+    const QString caption = control->Caption();
+    if (caption.isEmpty() || control->width() <= 0 || control->objectName() == "PannelloTitolo") continue;
+    // Panels and buttons keep a margin on either side; labels paint up to their edges.
+    const int margin = control->inherits("vombrel::PanelBase") || control->inherits("vombrel::FlatButtonBase") ? 6 : 0;
+    if (control->fontMetrics().horizontalAdvance(caption) > control->width() - margin)
+      cut.push_back(control->objectName().toStdString() + " \"" + caption.toStdString() + "\"");
+  }
+  return cut;
+}
+
+TEST_F(MainWindow, NoCaptionIsCutInEitherShippedLanguage) {
+  for (const char* language : {"English", "Italiano"}) {
+    window_.reset();
+    FreeSharedConfig();
+    fs::create_directories(UserFolder() / "Config" / "Kelvatro");
+    std::ofstream(UserFolder() / "Config" / "Kelvatro" / "Vombrel.ini")
+        << "[General]\r\nLanguage=" << language << "\r\n";
+    TFormVombrel& w = Open();
+    if (w.PannelloTags->isHidden()) w.ToggleTagPanel();
+    EXPECT_EQ(CutCaptions(w), std::vector<std::string>{}) << language;
+  }
+}
+
 // Every caption and hint the window shows has a line in both shipped language files.
 TEST_F(MainWindow, LanguageFilesCoverEveryText) {
   TFormVombrel& w = Open();

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -77,7 +78,8 @@ std::string Vombrel::Settings(const fs::path& home) {
   return ReadWholeFile(UserFolder(home) / "Config" / "Kelvatro" / "Vombrel.ini");
 }
 
-Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments) {
+Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& extraEnvironment, const fs::path& workingFolder) {
   fs::create_directories(home / "config");
   fs::create_directories(home / "run");
   fs::permissions(home / "run", fs::perms::owner_all);
@@ -85,11 +87,13 @@ Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments
   std::vector<std::string> environment;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
-    if (entry.rfind("XDG_CONFIG_HOME=", 0) == 0 || entry.rfind("XDG_RUNTIME_DIR=", 0) == 0 ||
-        entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
-      continue;
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    const bool replaced = std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+                                      [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
+    if (replaced || name == "XDG_CONFIG_HOME=" || name == "XDG_RUNTIME_DIR=" || name == "QT_QPA_PLATFORM=") continue;
     environment.push_back(entry);
   }
+  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
   environment.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
   environment.push_back("XDG_RUNTIME_DIR=" + (home / "run").string());
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -104,6 +108,7 @@ Vombrel::Vombrel(const fs::path& home, const std::vector<std::string>& arguments
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
 }

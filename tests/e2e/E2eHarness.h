@@ -48,7 +48,10 @@ class Vombrel {
  public:
   // home: the folder holding "config" and "run" for this player's user; several processes
   // sharing one home see each other (hand-over).
-  Vombrel(const fs::path& home, const std::vector<std::string>& arguments);
+  // extraEnvironment: "NAME=value" entries added to (or replacing) the test's own;
+  // workingFolder: where the program starts (the test's own folder when empty).
+  Vombrel(const fs::path& home, const std::vector<std::string>& arguments,
+          const std::vector<std::string>& extraEnvironment = {}, const fs::path& workingFolder = {});
   ~Vombrel();
 
   pid_t Pid() const { return pid_; }

@@ -2,7 +2,12 @@
 // made with ffmpeg, clicks with xdotool, sound checked at the sink's monitor.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <thread>
 
 #include "E2eHarness.h"
 #include "app/Mainlayout.h"
@@ -32,6 +37,14 @@ bool Hears(int frequency, milliseconds limit = seconds(20)) {
   if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
                            RunCommand("pactl list sink-inputs short").output.c_str());
   return heard;
+}
+
+// The colour of one pixel of a picture as "(r,g,b)".
+std::string PixelAt(const fs::path& picture, int x, int y) {
+  const std::string text = RunCommand("convert " + Quote(picture.string()) + " -crop 1x1+" + std::to_string(x) +
+                                      "+" + std::to_string(y) + " -format \"(%[fx:int(255*r)],%[fx:int(255*g)],"
+                                      "%[fx:int(255*b)])\" info:-").output;
+  return text;
 }
 
 class RunningPlayer : public ::testing::Test {
@@ -215,6 +228,107 @@ TEST_F(RunningPlayer, ScreenshotsInTheDesignedLookAndInAScheme) {
   }
   const auto plainHistogram = RunCommand("convert " + Quote(plain.string()) + " -format %c histogram:info:- ").output;
   EXPECT_EQ(plainHistogram.find("(32,64,128)"), std::string::npos);
+
+  // The text areas take the text-box colour and the border: the title, the information
+  // row and the rule in it, and (with the tag panel open) the frame of every tag field.
+  const std::string textBox = "(16,16,16)";
+  const std::string border = "(240,160,16)";
+  const QRect info = ml::kInfoRow.translated(0, ml::kTagsBoxTop);
+  EXPECT_EQ(PixelAt(painted, ml::kTitlePanel.x() + 1, ml::kTitlePanel.y() + 1), textBox) << "PannelloTitolo";
+  EXPECT_EQ(PixelAt(painted, info.x() + 1, info.y() + 1), textBox) << "PannelloInfo";
+  EXPECT_EQ(PixelAt(painted, info.x() + 3 + 20, info.y() + 14), border) << "SeparaInfo";
+  // Along the middle of a tag row, from the label column on, the field's frame is met.
+  auto rowHasFrame = [&](int row) {
+    const int y = ml::kTagsBoxTop + 5 + row * 22 + 9;
+    return RunCommand("convert " + Quote(painted.string()) + " -crop 140x1+60+" + std::to_string(y) +
+                      " -format %c histogram:info:-").output.find(border) != std::string::npos;
+  };
+  schemed->ClickAt(ml::kRollTags.center().x(), ml::kRollTags.center().y());
+  ASSERT_TRUE(WaitUntil([&] {
+    RunCommand("import -window " + schemed->MainWindow() + " " + Quote(painted.string()));
+    return rowHasFrame(0);
+  }, seconds(5)));
+  for (int row = 1; row < 7; ++row) EXPECT_TRUE(rowHasFrame(row)) << "tag frame of row " << row;
+}
+
+// Streams whose length the decoder learns only while playing (ADTS AAC, MPEG-1 layer II,
+// MP3 without an Info/Xing header): each track reached by Next, Previous or a second
+// start plays and keeps playing; none is taken for ended at its start.
+TEST_F(RunningPlayer, StreamsWithoutALengthHeaderAreNotSkipped) {
+  constexpr int kMid = 900;
+  const fs::path aac = MakeTone(media_->Path(), "low.aac", 30, kLow, "-c:a aac -f adts");
+  const fs::path mp2 = MakeTone(media_->Path(), "high.mp2", 30, kHigh, "-c:a mp2");
+  const fs::path noxing = MakeTone(media_->Path(), "mid.mp3", 30, kMid, "-write_xing 0");
+  auto player = Start({WritePlaylist("late.vpl", {aac, mp2, noxing}).string()});
+  auto playsOn = [&](int frequency) {
+    if (!Hears(frequency)) return false;
+    std::this_thread::sleep_for(milliseconds(1500));  // a false end would have moved on by now
+    return Hears(frequency, seconds(1));
+  };
+  EXPECT_TRUE(playsOn(kLow));
+  Click(*player, ml::RowButton::Next);
+  EXPECT_TRUE(playsOn(kHigh));
+  Click(*player, ml::RowButton::Next);
+  EXPECT_TRUE(playsOn(kMid));
+  Click(*player, ml::RowButton::Prev);
+  EXPECT_TRUE(playsOn(kHigh));
+  Vombrel second(home_->Path(), {aac.string()});
+  EXPECT_EQ(second.WaitForExit(seconds(10)), 0);
+  EXPECT_TRUE(playsOn(kLow));
+}
+
+// A file named relative to the folder a second start was made in reaches the running
+// instance (which works in another folder) as an absolute path, and plays.
+TEST_F(RunningPlayer, RelativeNamesAreHandedOverAsAbsolutePaths) {
+  auto player = Start({});
+  Vombrel second(home_->Path(), {high_.filename().string()}, {}, media_->Path());
+  EXPECT_EQ(second.WaitForExit(seconds(10)), 0);
+  EXPECT_TRUE(Hears(kHigh));
+  EXPECT_EQ(Vombrel::Autosave(home_->Path()), high_.string() + "\r\n");
+}
+
+// The toolkit's own options are no playlist entries; a switch with an absolute path gives
+// that file whole.
+TEST_F(RunningPlayer, ToolkitOptionsAndSwitchesWithPaths) {
+  auto player = Start({"-Enqueue:" + high_.string(), "-style", "fusion", low_.string()});
+  EXPECT_TRUE(Hears(kLow));
+  EXPECT_EQ(Vombrel::Autosave(home_->Path()), low_.string() + "\r\n" + high_.string() + "\r\n");
+}
+
+// SIGTERM, as a desktop session sends at its end, closes the player through its close
+// sequence: it ends normally and writes its settings.
+TEST_F(RunningPlayer, TerminationSignalClosesNormally) {
+  auto player = Start({low_.string()});
+  ASSERT_TRUE(Hears(kLow));
+  kill(player->Pid(), SIGTERM);
+  EXPECT_EQ(player->WaitForExit(seconds(10)), 0);
+  EXPECT_NE(Vombrel::Settings(home_->Path()).find("Repeat=True"), std::string::npos);
+  EXPECT_TRUE(Hears(0, seconds(5)));
+}
+
+// On a Wayland desktop with the toolkit's Wayland support installed, the player still
+// comes up on X11 (through XWayland there), where its windows can be placed.
+TEST_F(RunningPlayer, WaylandSessionStillUsesX11) {
+  const fs::path runtime = home_->Path() / "wayland";
+  fs::create_directories(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
+  const fs::path socket = runtime / "wayland-test";
+  const pid_t compositor = fork();
+  if (compositor == 0) {
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    execlp("weston", "weston", "--backend=headless-backend.so", "--socket=wayland-test", "--idle-time=0",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(compositor, 0);
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, seconds(10))) << "no Wayland compositor";
+  Vombrel player(home_->Path(), {low_.string()},
+                 {"WAYLAND_DISPLAY=" + socket.string(), "XDG_SESSION_TYPE=wayland"});
+  EXPECT_TRUE(player.WaitForMainWindow());
+  EXPECT_TRUE(Hears(kLow));
+  player.Terminate();
+  kill(compositor, SIGTERM);
+  waitpid(compositor, nullptr, 0);
 }
 
 }  // namespace
