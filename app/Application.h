@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <string_view>
 
 #include "support/Supportmsg.h"
@@ -12,10 +13,16 @@ namespace vombrel {
 
 inline constexpr const char* kApplicationTitle = "Vombrel Audio Player";
 
-// Shows message boxes as QMessageBox windows with the flags' icon and buttons.
+// Shows message boxes as QMessageBox windows with the flags' icon and buttons. The boxes
+// belong to the owner window (the main window once it exists) and stay on top, so they
+// open over the player, not behind a full-screen picture or a window kept on top.
 class QtMessageReporter : public MessageReporter {
  public:
   int Show(std::string_view text, std::string_view caption, unsigned flags) override;
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+
+ private:
+  QPointer<QWidget> owner_;
 };
 
 class VombrelApplication : public QApplication {
@@ -29,6 +36,8 @@ class VombrelApplication : public QApplication {
 
   // The standard error box: the exception's message, the application title as caption.
   static void ShowException(std::string_view message);
+  // The window that owns the program's message boxes.
+  void SetMessageOwner(QWidget* owner) { reporter_.SetOwner(owner); }
 
  private:
   QtMessageReporter reporter_;

@@ -65,6 +65,7 @@ int RunVombrel(int argc, char** argv) {
       return CreatePlayerEngine(name, &display, dispatcher, std::move(notify));
     };
     TFormVombrel mainWindow(arguments, factory);
+    app.SetMessageOwner(&mainWindow);
     mainWindow.ProcessCommandLine();
     TFormVideo videoWindow(&mainWindow);
     video = &videoWindow;

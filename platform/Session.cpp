@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -30,24 +29,16 @@ void OnTerminationSignal(int signalNumber) {
   errno = savedErrno;
 }
 
-bool XServerReachable() {
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  const bool reachable = xcb_connection_has_error(connection) == 0;
-  xcb_disconnect(connection);
-  return reachable;
-}
 
 }  // namespace
 
-PlatformChoice DecideWindowingPlatform(const char* userPlatform, bool xServerReachable) {
+PlatformChoice DecideWindowingPlatform(const char* userPlatform, const char* display) {
   if (userPlatform != nullptr && *userPlatform != '\0') return PlatformChoice::UserChoice;
-  return xServerReachable ? PlatformChoice::X11 : PlatformChoice::NoXServer;
+  return display != nullptr && *display != '\0' ? PlatformChoice::X11 : PlatformChoice::NoXServer;
 }
 
 PlatformChoice ChooseWindowingPlatform() {
-  const char* userPlatform = std::getenv("QT_QPA_PLATFORM");
-  const bool userChose = userPlatform != nullptr && *userPlatform != '\0';
-  const PlatformChoice choice = DecideWindowingPlatform(userPlatform, !userChose && XServerReachable());
+  const PlatformChoice choice = DecideWindowingPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"));
   if (choice == PlatformChoice::X11) setenv("QT_QPA_PLATFORM", "xcb", 1);
   if (choice == PlatformChoice::NoXServer) {
     std::fprintf(stderr,

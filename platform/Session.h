@@ -14,18 +14,18 @@ namespace vombrel {
 
 enum class PlatformChoice {
   UserChoice,  // QT_QPA_PLATFORM is set: the user's choice stands
-  X11,         // an X server answers: the toolkit is asked for its X11 platform
-  NoXServer,   // none answers: the toolkit chooses, and the program says so once
+  X11,         // an X display is named: the toolkit is asked for its X11 platform
+  NoXServer,   // none is: the toolkit chooses, and the program says so once
 };
 
-// The decision alone: the value of QT_QPA_PLATFORM (null when unset) and whether an X
-// server can be reached.
-PlatformChoice DecideWindowingPlatform(const char* userPlatform, bool xServerReachable);
+// The decision alone, from the values of QT_QPA_PLATFORM and DISPLAY (null when unset).
+PlatformChoice DecideWindowingPlatform(const char* userPlatform, const char* display);
 
 // Window placement, docking, the global hot keys, the tray icon's quarters and the video
-// picture all need X11 (on Wayland desktops through XWayland). Before the application
-// object is made: sets QT_QPA_PLATFORM to "xcb" unless the user set it, and writes one
-// line to standard error when no X server can be reached.
+// picture all need X11 (on Wayland desktops through XWayland, which names its display in
+// DISPLAY). Before the application object is made: sets QT_QPA_PLATFORM to "xcb" unless
+// the user set it, and writes one line to standard error when there is no X display. No
+// connection is tried here: the toolkit makes the one the program uses.
 PlatformChoice ChooseWindowingPlatform();
 
 // SIGTERM, SIGINT and SIGHUP become a signal on the user-interface thread, so the program

@@ -1,4 +1,5 @@
 #include "app/Mainlogic.h"
+#include "platform/Session.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -102,6 +103,20 @@ TEST(WithoutToolkitOptions, TheToolkitsOptionsAndTheirValuesGo) {
       {{"style", "fusion"}, {"style", "fusion"}},
   };
   for (const auto& c : cases) EXPECT_EQ(WithoutToolkitOptions(c.arguments), c.kept) << c.arguments.front();
+}
+
+// The toolkit is asked for X11 whenever an X display is named, unless the user chose.
+TEST(WindowingPlatform, X11UnlessTheUserChoseOrThereIsNoDisplay) {
+  const struct {
+    const char* userPlatform;
+    const char* display;
+    PlatformChoice choice;
+  } cases[] = {{nullptr, ":0", PlatformChoice::X11},       {"", ":1", PlatformChoice::X11},
+               {"wayland", ":0", PlatformChoice::UserChoice}, {"offscreen", nullptr, PlatformChoice::UserChoice},
+               {nullptr, nullptr, PlatformChoice::NoXServer},  {nullptr, "", PlatformChoice::NoXServer}};
+  for (const auto& c : cases)
+    EXPECT_EQ(DecideWindowingPlatform(c.userPlatform, c.display), c.choice)
+        << (c.userPlatform ? c.userPlatform : "-") << " " << (c.display ? c.display : "-");
 }
 
 TEST(Volume, MenuCaptionsGiveTheDesignedValues) {

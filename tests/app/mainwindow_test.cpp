@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -16,6 +18,7 @@
 #include <sstream>
 
 #include "Scriptedengine.h"
+#include "app/Application.h"
 #include "app/VombrelMain.h"
 #include "mediainfo/Mp3tag.h"
 #include "mediainfo/Trackinfo.h"
@@ -644,6 +647,25 @@ TEST_F(MainWindow, LanguageFilesTranslateTheWindow) {
   EXPECT_EQ(italian.ButtonPlay->Hint(), "Riproduce la traccia attuale");
   EXPECT_EQ(italian.LabelTitolo->Caption(), "Titolo");
   EXPECT_EQ(Translate("MSG_WRONGFORMATTRACK", ""), "La traccia deve essere numerica");
+}
+
+// The program's message boxes belong to the main window and stay on top of it.
+TEST_F(MainWindow, MessageBoxesBelongToTheMainWindow) {
+  TFormVombrel& w = Open();
+  QtMessageReporter reporter;
+  reporter.SetOwner(&w);
+  QWidget* parent = nullptr;
+  bool onTop = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    parent = box->parentWidget();
+    onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    box->done(QMessageBox::Ok);
+  });
+  EXPECT_EQ(reporter.Show("Unable to write to /x", "Vombrel Audio Player", MB_OK | MB_ICONERROR), IDOK);
+  EXPECT_EQ(parent, &w);
+  EXPECT_TRUE(onTop);
 }
 
 // The captions whose text is wider than the room their control paints it in.
