@@ -69,7 +69,7 @@ int RunVombrel(int argc, char** argv) {
     mainWindow.ProcessCommandLine();
     TFormVideo videoWindow(&mainWindow);
     video = &videoWindow;
-    TFormCommandPanel commandPanel;
+    TFormCommandPanel commandPanel(&mainWindow);
     mainWindow.SetVideoWindow(&videoWindow);
     mainWindow.SetCommandPanel(&commandPanel);
     QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -3,6 +3,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -308,6 +311,7 @@ void TFormVombrel::BuildWindow() {
   connect(Volume, &TFlatScrollbar::Scroll, this, [this](int, int position) { SetVolume(position); });
   connect(PlayerTimer, &QTimer::timeout, this, &TFormVombrel::PlayerTimerTimer);
   connect(VolumeTimer, &QTimer::timeout, this, &TFormVombrel::SyncVolumeBar);
+  connect(FullScreenTimer, &QTimer::timeout, this, &TFormVombrel::FullScreenTimerTimer);
   PannelloTitolo->installEventFilter(this);
   PannelloScorrevole->installEventFilter(this);
   PlayerTimer->start();
@@ -670,6 +674,27 @@ void TFormVombrel::ToggleFullScreen() {
     FullScreenTimer->start();
   else
     FullScreenTimer->stop();
+}
+
+// While the picture fills the screen: the command panel shows, centred at the bottom of
+// the video's screen, as long as the pointer is in the band the panel covers.
+void TFormVombrel::FullScreenTimerTimer() {
+  if (!commandPanel_) return;
+  const QWidget* anchor = video_ ? static_cast<QWidget*>(video_) : static_cast<QWidget*>(this);
+  const QScreen* screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->geometry();
+  const int y = QCursor::pos().y() - area.top();
+  const int h = commandPanel_->height();
+  if (area.height() - h < y && y < area.height()) {
+    if (commandPanel_->isHidden()) {
+      commandPanel_->move(area.left() + (area.width() - commandPanel_->width()) / 2, area.top() + area.height() - h);
+      commandPanel_->show();
+      commandPanel_->raise();
+    }
+  } else if (commandPanel_->isVisible()) {
+    commandPanel_->close();
+  }
 }
 
 void TFormVombrel::ShowVideoWindow() {

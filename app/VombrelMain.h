@@ -79,6 +79,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   bool TryPlayCurrent() override;
   void SeekToPercent(int percent);
   void ToggleFullScreen();
+  void FullScreenTimerTimer();
 
   // Volume.
   void SetVolume(int32_t volume);
