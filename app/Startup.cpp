@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QPointer>
+#include <memory>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/VombrelMain.h"
 #include "platform/Handover.h"
 #include "platform/Singleinstance.h"
+#include "platform/X11hotkeys.h"
 #include "players/Playerfactory.h"
 #include "toolkit/Playerhost.h"
 
@@ -42,6 +44,9 @@ int RunVombrel(int argc, char** argv) {
   if (!lock.Acquired()) return HandOver(argc, argv, arguments);
 
   VombrelApplication app(argc, argv);
+  // Outlives the main window, whose hot keys give their combinations back through it.
+  const std::unique_ptr<HotKeyRegistrar> hotKeys = CreateX11HotKeyRegistrar();
+  SetHotKeyRegistrar(hotKeys.get());
   QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
   // The video window is made after the main window; the engine asks for its panel at use.
@@ -73,6 +78,7 @@ int RunVombrel(int argc, char** argv) {
   } catch (const std::exception& e) {
     VombrelApplication::ShowException(e.what());
   }
+  SetHotKeyRegistrar(nullptr);
   return status;
 }
 

@@ -397,7 +397,7 @@ void TFormVombrel::LoadSettings() {
   playlist_.Shuffle = config.ReadBool("General", "Shuffle", false);
   SetCurrentLanguage(config.ReadString("General", "Language", "English"));
   ApplyLanguage(this, CurrentLanguage());
-  // The global hot keys are rebuilt here once they exist.
+  RebuildHotKeys();
   associations_ = ReadAssociations();
   BuildOpenFilter();
 }
@@ -619,6 +619,7 @@ void TFormVombrel::ToggleFullScreen() {
     FullScreenTimer->start();
   else
     FullScreenTimer->stop();
+  FollowFullScreenWithEscHotKey();
 }
 
 void TFormVombrel::ShowVideoWindow() {
