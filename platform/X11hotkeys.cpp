@@ -176,6 +176,8 @@ class X11HotKeyRegistrar : public QObject, public QAbstractNativeEventFilter, pu
     return false;
   }
 
+  // Presses are reported to the root window even while one of the program's own windows
+  // has the focus (owner_events off), so the filter below sees every one of them.
   // Every grab is a checked request: a combination another client holds comes back as
   // an error here, never as an error event that Qt would report, and the grabs taken so
   // far are given back.
@@ -183,7 +185,7 @@ class X11HotKeyRegistrar : public QObject, public QAbstractNativeEventFilter, pu
     std::vector<xcb_void_cookie_t> cookies;
     for (const xcb_keycode_t code : registration.keycodes)
       for (const uint16_t variant : LockVariants())
-        cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, registration.modifiers | variant, code,
+        cookies.push_back(xcb_grab_key_checked(connection_, 0, root_, registration.modifiers | variant, code,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     bool taken = true;
     for (const xcb_void_cookie_t cookie : cookies) {

@@ -41,11 +41,13 @@ void Key(const std::string& keys) { RunCommand("xdotool key " + keys); }
 
 class HotKeysOfTheProgram : public ::testing::Test {
  protected:
+  // Tones long enough that no track ends during the test: a step to the next track is
+  // the hot key's doing.
   void SetUp() override {
     media_ = std::make_unique<TempFolder>("vombrel-hotkeys-media");
     home_ = std::make_unique<TempFolder>("vombrel-hotkeys-home");
-    low_ = MakeTone(media_->Path(), "low.mp3", 20, kLow);
-    high_ = MakeTone(media_->Path(), "high.mp3", 20, kHigh);
+    low_ = MakeTone(media_->Path(), "low.mp3", 40, kLow);
+    high_ = MakeTone(media_->Path(), "high.mp3", 40, kHigh);
     RunCommand("pactl set-sink-volume nullsink 100%");
   }
   void TearDown() override { RunCommand("pactl set-sink-volume nullsink 100%"); }
@@ -91,6 +93,8 @@ TEST_F(HotKeysOfTheProgram, ControlPlaybackAndVolumeFromAnywhere) {
   EXPECT_TRUE(Hears(0));
   Key("ctrl+alt+p");  // paused: resumes
   EXPECT_TRUE(Hears(kLow));
+  // Also while the player's own window has the focus.
+  RunCommand("xdotool windowfocus --sync " + player->MainWindow());
   Key("ctrl+alt+n");
   EXPECT_TRUE(Hears(kHigh));
 
