@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPointer>
+#include <memory>
 #include <exception>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/Handover.h"
 #include "platform/Session.h"
 #include "platform/Singleinstance.h"
+#include "platform/X11hotkeys.h"
 #include "players/Playerfactory.h"
 #include "toolkit/Playerhost.h"
 
@@ -55,6 +57,9 @@ int RunVombrel(int argc, char** argv) {
   VombrelApplication app(argc, argv);
   // Taken after the application object has removed the toolkit's own options.
   const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
+  // Outlives the main window, whose hot keys give their combinations back through it.
+  const std::unique_ptr<HotKeyRegistrar> hotKeys = CreateX11HotKeyRegistrar();
+  SetHotKeyRegistrar(hotKeys.get());
   QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
   // The video window is made after the main window; the engine asks for its panel at use.
@@ -92,6 +97,7 @@ int RunVombrel(int argc, char** argv) {
   } catch (const std::exception& e) {
     VombrelApplication::ShowException(e.what());
   }
+  SetHotKeyRegistrar(nullptr);
   return status;
 }
 

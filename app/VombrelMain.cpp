@@ -442,7 +442,7 @@ void TFormVombrel::LoadSettings() {
   SetCurrentLanguage(config.ReadString("General", "Language", "English"));
   ApplyLanguage(this, CurrentLanguage());
   LayoutTagRows();
-  // The global hot keys are rebuilt here once they exist.
+  RebuildHotKeys();
   associations_ = ReadAssociations();
   BuildOpenFilter();
 }
@@ -674,6 +674,7 @@ void TFormVombrel::ToggleFullScreen() {
     FullScreenTimer->start();
   else
     FullScreenTimer->stop();
+  FollowFullScreenWithEscHotKey();
 }
 
 // While the picture fills the screen: the command panel shows, centred at the bottom of

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/Commandpanel.h"
+#include "app/Hotkeys.h"
 #include "app/Mainlayout.h"
 #include "app/Video.h"
 #include "app/Mainlogic.h"
@@ -103,6 +104,13 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void CreatePlayerEngine(const std::string& name);
   void DestroyPlayerEngine();
 
+  // Global hot keys (Hotkeys.cpp).
+  void RebuildHotKeys();
+  void PlayerHotKey(TfisHotKey& sender);
+  StringList& HotKeyList() { return hotKeys_.HotKeyList(); }
+  const MainHotKeys& HotKeys() const { return hotKeys_; }
+  TfisHotKey* EscHotKey() const { return hotKeys_.EscHotKey(); }
+
   // Adding tracks.
   void BuildOpenFilter();
   void PopupAddClick();
@@ -177,6 +185,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void ShowVideoWindow();
   void CloseVideoWindow();
   bool EngineActive();
+  void FollowFullScreenWithEscHotKey();
 
   template <typename T>
   T* Make(QWidget* parent, const char* name);
@@ -201,6 +210,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   std::function<StringList()> fileChooserForTesting_;
   QPointer<TFormVideo> video_;
   QPointer<TFormCommandPanel> commandPanel_;
+  MainHotKeys hotKeys_;
 
  public:
   // Components, named as the window's design names them (objectName is the same).

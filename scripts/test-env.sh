@@ -12,10 +12,12 @@ vombrel_test_env_start() {
   mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
 
-  # X server: the first free display number from 90 on.
+  # X server: the first free display number from 90 on. -noreset: an X server resets
+  # when its last client leaves and refuses connections meanwhile; between two test
+  # programs that would refuse the next one.
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$VOMBREL_TEST_ROOT/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$VOMBREL_TEST_ROOT/xvfb.log" 2>&1 &
   VOMBREL_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
