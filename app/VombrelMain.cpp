@@ -18,7 +18,7 @@
 #include "app/Aboutbox.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
-#include "platform/Volume.h"
+#include "platform/Volumefollower.h"
 #include "playlist/Playlistfiles.h"
 #include "playlist/Playlisthandover.h"
 #include "support/Configurazione.h"
@@ -88,12 +88,14 @@ TFormVombrel::TFormVombrel(std::vector<std::string> arguments, EngineFactory eng
   BindFormPlacement(UserConfig(), FormPlacement, this);
   engineLoaded_ = false;
   if (!volume_.read && !volume_.write) {
-    const uint32_t waveDevice = FindWaveDevice();
-    volume_.read = [waveDevice]() -> std::optional<int32_t> {
-      if (const auto right = ReadVolumeBarPosition(waveDevice)) return *right;
-      return std::nullopt;
-    };
-    volume_.write = [waveDevice](int32_t v) { SetOutputVolume(waveDevice, static_cast<uint16_t>(v)); };
+    // The default sink's volume, followed through the sound server's change events on a
+    // thread of its own: reads come from what the server last reported, writes are sent
+    // without waiting, and a change runs SyncVolumeBar here.
+    auto* follower = new TVolumeFollower(this);
+    follower->setObjectName("VolumeFollower");
+    volume_.read = [follower] { return follower->Position(); };
+    volume_.write = [follower](int32_t v) { follower->SetVolume(v); };
+    connect(follower, &TVolumeFollower::Changed, this, &TFormVombrel::SyncVolumeBar);
   }
 
   // FormCreate.
@@ -265,6 +267,8 @@ void TFormVombrel::BuildWindow() {
   PlayerTimer = new QTimer(this);
   PlayerTimer->setObjectName("PlayerTimer");
   PlayerTimer->setInterval(1000);
+  // The volume bar follows the sound server's change events instead of this timer (see
+  // the constructor); it is kept, stopped, for the code that stops and restarts it.
   VolumeTimer = new QTimer(this);
   VolumeTimer->setObjectName("VolumeTimer");
   VolumeTimer->setInterval(500);
@@ -288,11 +292,9 @@ void TFormVombrel::BuildWindow() {
   connect(Posizione, &TFlatScrollbar::Scroll, this, [this](int, int position) { SeekToPercent(position); });
   connect(Volume, &TFlatScrollbar::Scroll, this, [this](int, int position) { SetVolume(position); });
   connect(PlayerTimer, &QTimer::timeout, this, &TFormVombrel::PlayerTimerTimer);
-  connect(VolumeTimer, &QTimer::timeout, this, &TFormVombrel::SyncVolumeBar);
   PannelloTitolo->installEventFilter(this);
   PannelloScorrevole->installEventFilter(this);
   PlayerTimer->start();
-  VolumeTimer->start();
   LayoutLowerArea();
 }
 
