@@ -22,7 +22,7 @@
 #include "app/Application.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
-#include "platform/Volume.h"
+#include "platform/Volumefollower.h"
 #include "playlist/Playlistfiles.h"
 #include "playlist/Playlisthandover.h"
 #include "support/Configurazione.h"
@@ -92,12 +92,14 @@ TFormVombrel::TFormVombrel(std::vector<std::string> arguments, EngineFactory eng
   BindFormPlacement(UserConfig(), FormPlacement, this);
   engineLoaded_ = false;
   if (!volume_.read && !volume_.write) {
-    const uint32_t waveDevice = FindWaveDevice();
-    volume_.read = [waveDevice]() -> std::optional<int32_t> {
-      if (const auto right = ReadVolumeBarPosition(waveDevice)) return *right;
-      return std::nullopt;
-    };
-    volume_.write = [waveDevice](int32_t v) { SetOutputVolume(waveDevice, static_cast<uint16_t>(v)); };
+    // The default sink's volume, followed through the sound server's change events on a
+    // thread of its own: reads come from what the server last reported, writes are sent
+    // without waiting, and a change runs SyncVolumeBar here.
+    auto* follower = new TVolumeFollower(this);
+    follower->setObjectName("VolumeFollower");
+    volume_.read = [follower] { return follower->Position(); };
+    volume_.write = [follower](int32_t v) { follower->SetVolume(v); };
+    connect(follower, &TVolumeFollower::Changed, this, &TFormVombrel::SyncVolumeBar);
   }
 
   // FormCreate.
@@ -287,6 +289,8 @@ void TFormVombrel::BuildWindow() {
   PlayerTimer = new QTimer(this);
   PlayerTimer->setObjectName("PlayerTimer");
   PlayerTimer->setInterval(1000);
+  // The volume bar follows the sound server's change events instead of this timer (see
+  // the constructor); it is kept, stopped, for the code that stops and restarts it.
   VolumeTimer = new QTimer(this);
   VolumeTimer->setObjectName("VolumeTimer");
   VolumeTimer->setInterval(500);
@@ -310,12 +314,10 @@ void TFormVombrel::BuildWindow() {
   connect(Posizione, &TFlatScrollbar::Scroll, this, [this](int, int position) { SeekToPercent(position); });
   connect(Volume, &TFlatScrollbar::Scroll, this, [this](int, int position) { SetVolume(position); });
   connect(PlayerTimer, &QTimer::timeout, this, &TFormVombrel::PlayerTimerTimer);
-  connect(VolumeTimer, &QTimer::timeout, this, &TFormVombrel::SyncVolumeBar);
   connect(FullScreenTimer, &QTimer::timeout, this, &TFormVombrel::FullScreenTimerTimer);
   PannelloTitolo->installEventFilter(this);
   PannelloScorrevole->installEventFilter(this);
   PlayerTimer->start();
-  VolumeTimer->start();
   LayoutLowerArea();
 }
 

@@ -42,7 +42,8 @@ using EngineFactory = std::function<std::unique_ptr<TBasePlayer>(const std::stri
 
 // The system output volume, 0..65535 per channel. `read` gives the right channel (the
 // high half of the volume word), or nullopt when there is no device. Without functions
-// the window uses the sound server's default output.
+// the window follows the sound server's default output (platform/Volumefollower.h), and
+// neither function waits for the server.
 struct OutputVolume {
   std::function<std::optional<int32_t>()> read;
   std::function<void(int32_t)> write;

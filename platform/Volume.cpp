@@ -15,12 +15,23 @@ uint16_t ServerVolumeToChannel(uint32_t volume) {
 
 uint32_t FindWaveDevice(TSoundServer& server) { return server.ListSinks().empty() ? WAVE_MAPPER_OUT : 0; }
 
+std::optional<uint32_t> VolumeWordOf(const TChannelVolumes& volumes) {
+  if (volumes.empty()) return std::nullopt;
+  const uint16_t left = ServerVolumeToChannel(volumes[0]);
+  const uint16_t right = ServerVolumeToChannel(volumes.size() > 1 ? volumes[1] : volumes[0]);
+  return static_cast<uint32_t>(left) | static_cast<uint32_t>(right) << 16;
+}
+
+TChannelVolumes ChannelVolumesOf(uint32_t word, uint8_t channels) {
+  TChannelVolumes volumes(channels, ChannelToServerVolume(static_cast<uint16_t>(word >> 16)));
+  if (!volumes.empty()) volumes[0] = ChannelToServerVolume(static_cast<uint16_t>(word & 0xFFFFU));
+  return volumes;
+}
+
 std::optional<uint32_t> WaveOutGetVolume(uint32_t /*device*/, TSoundServer& server) {
   const auto volumes = server.SinkVolume(kDefaultSinkName);
-  if (!volumes || volumes->empty()) return std::nullopt;
-  const uint16_t left = ServerVolumeToChannel((*volumes)[0]);
-  const uint16_t right = ServerVolumeToChannel(volumes->size() > 1 ? (*volumes)[1] : (*volumes)[0]);
-  return static_cast<uint32_t>(left) | static_cast<uint32_t>(right) << 16;
+  if (!volumes) return std::nullopt;
+  return VolumeWordOf(*volumes);
 }
 
 bool WaveOutSetVolume(uint32_t /*device*/, uint32_t volume, TSoundServer& server) {

@@ -36,4 +36,11 @@ std::optional<uint16_t> ReadVolumeBarPosition(uint32_t device, TSoundServer& ser
 uint32_t ChannelToServerVolume(uint16_t value);
 uint16_t ServerVolumeToChannel(uint32_t volume);
 
+// The volume word of a sink's channel volumes: channel 0 is left, channel 1 right (a mono
+// sink gives both from channel 0); nullopt for no channels.
+std::optional<uint32_t> VolumeWordOf(const TChannelVolumes& volumes);
+// The server volumes of a volume word for a sink of `channels` channels: channel 0 takes
+// the left half, every further channel (surround sinks) the right half.
+TChannelVolumes ChannelVolumesOf(uint32_t word, uint8_t channels);
+
 }  // namespace vombrel
