@@ -159,7 +159,7 @@ void TFormPlaylist::BuildWindow() {
 void TFormPlaylist::LayoutComponents() {
   const int w = width();
   BarraTitolo->setGeometry(0, 0, w, pl::kTitleHeight);
-  BtnClose->move(BarraTitolo->width() - 17, 2);
+  BtnClose->move(BarraTitolo->width() - pl::kCloseFromRight, 2);
   BtnMagnetic->move(BtnClose->x() - BtnMagnetic->width() - 3, 2);
   BarraTitolo->update();
 

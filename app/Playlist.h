@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "app/Playlistlayout.h"
 #include "support/Supportstring.h"
 #include "toolkit/Checklist.h"
 #include "toolkit/Flatcontrols.h"
@@ -30,16 +31,6 @@ namespace vombrel {
 
 class TFormVombrel;
 class PlaylistModel;
-
-// Designed geometry of the window (client area 252 x 455).
-namespace playlistlayout {
-inline constexpr int kWidth = 252;
-inline constexpr int kHeight = 455;
-inline constexpr int kTitleHeight = 16;
-inline constexpr int kResizerSide = 5;
-// The band at the top and bottom of the list where a double click plays nothing.
-inline constexpr int kDoubleClickBand = 12;
-}  // namespace playlistlayout
 
 // A file chosen in the load or save dialog and the dialog's filter index (1 = the first
 // filter line).
