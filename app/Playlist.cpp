@@ -191,8 +191,16 @@ void TFormPlaylist::resizeEvent(QResizeEvent* event) {
 
 void TFormPlaylist::RefreshList() {
   const PlaylistModel* model = &Model();
-  PlaylistView->SetRows(model->Count(),
-                        [model](int row) { return Q(model->DisplayName(model->Entry(row))); });
+  PlaylistView->SetRows(model->Count(), [model](int row) {
+    const std::string entry = model->Entry(row);
+    // Rows are produced while the list paints; a title that cannot be read must not
+    // turn every repaint into an error box.
+    try {
+      return Q(model->DisplayName(entry));
+    } catch (...) {
+      return Q(ExtractFileName(entry));
+    }
+  });
   ShowCount();
 }
 

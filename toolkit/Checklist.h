@@ -95,6 +95,10 @@ class TFlatCheckListBox : public QListView {
   // The selected row, -1 when none is selected.
   int ItemIndex() const;
 
+  // Typing does not search the rows: a search would produce the text of every row it
+  // passes, which on a long list produced on demand means reading every file.
+  void keyboardSearch(const QString&) override {}
+
  signals:
   void AppearanceChanged();
 

@@ -161,6 +161,20 @@ TEST_F(PlaylistWindow, TitlesAreReadOnlyForTheRowsShownAndOnce) {
   EXPECT_TRUE(list.PlaylistView->Rows()->TextKnown(99999));
   EXPECT_FALSE(list.PlaylistView->Rows()->TextKnown(50000));
   EXPECT_EQ(list.PlaylistView->Count(), 100000);
+  // Typing in the list reads no titles.
+  const int before = reads;
+  QTest::keyClicks(list.PlaylistView, "zq");
+  EXPECT_EQ(reads, before);
+}
+
+TEST_F(PlaylistWindow, ATitleThatCannotBeReadShowsTheFileName) {
+  TFormVombrel& main = Main();
+  const StringList paths = Files({"broken.mp3"});
+  main.Playlist().SetTitleReader([](const std::string&) -> std::string { throw std::runtime_error("unreadable"); });
+  main.Playlist().Entries = paths;
+  TFormPlaylist& list = OpenList();
+  list.PlaylistView->grab();
+  EXPECT_EQ(list.PlaylistView->Items(), QStringList({"broken.mp3"}));
 }
 
 TEST_F(PlaylistWindow, ThreeTickedRowsAreRemovedAndTheAutosaveWritten) {

@@ -63,8 +63,10 @@ TEST(PlaylistWindowOnScreen, OpensSnapsReopensDockedAndFollows) {
     autosave << tone.string() << "\r\n" << (media.Path() / "second song.ogg").string() << "\r\n"
              << "/music/Artist/Album/03 - third song.flac\r\n";
   }
-  Vombrel player(home.Path(), {});
-  ASSERT_TRUE(player.WaitForMainWindow());
+  bool shown = false;
+  auto started = StartShown(home.Path(), {}, &shown);
+  ASSERT_TRUE(shown);
+  Vombrel& player = *started;
   const std::string main = player.MainWindow();
   const QRect mainFrame = Geometry(main);
 
