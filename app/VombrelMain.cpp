@@ -155,8 +155,6 @@ void TFormVombrel::BuildWindow() {
   ButtonPlaylist->setGeometry(ml::kButtonPlaylist);
   ButtonPlaylist->SetGlyph(TGlyph::Playlist);
   ButtonPlaylist->SetHint("Visualizza la playlist");
-  // The playlist window is not part of this program yet: the button stays off.
-  ButtonPlaylist->setEnabled(false);
 
   RollTags = Make<TFlatButton>(this, "RollTags");
   RollTags->setGeometry(ml::kRollTags);
@@ -301,6 +299,8 @@ void TFormVombrel::BuildWindow() {
   connect(ButtonClose, &FlatControl::Click, this, &TFormVombrel::ButtonCloseClick);
   connect(ButtonMinimize, &FlatControl::Click, this, [this] { showMinimized(); });
   connect(ButtonAddToPlaylist, &FlatControl::Click, this, &TFormVombrel::PopupAddClick);
+  connect(ButtonPlaylist, &FlatControl::Click, this, &TFormVombrel::ButtonPlaylistClick);
+  connect(BarraTitolo, &TFlatTitlebar::FormMove, this, &TFormVombrel::BarraTitoloFormMove);
   connect(RollTags, &FlatControl::Click, this, &TFormVombrel::ToggleTagPanel);
   connect(BtnSaveTag, &FlatControl::Click, this, &TFormVombrel::BtnSaveTagClick);
   connect(ButtonPlay, &FlatControl::Click, this, &TFormVombrel::ButtonPlayClick);
@@ -937,6 +937,7 @@ void TFormVombrel::RunCloseSequence() {
     PlayerTimer->stop();
     VolumeTimer->stop();
     FullScreenTimer->stop();
+    ClosePlaylistWindow();
     ButtonStopClick();
     std::string writeError = FormPlacement->TakeSaveError();
     try {

@@ -35,6 +35,7 @@ namespace vombrel {
 
 class TFormVideo;
 class TFormCommandPanel;
+class TFormPlaylist;
 
 // Makes the engine named in the settings ("Default" or a plug-in's name). The window
 // passes itself as the notification's receiver through `notify`.
@@ -135,6 +136,12 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void ButtonSplashClick();
   void ButtonCloseClick();
 
+  // The playlist window (Mainplaylist.cpp): opened once by the button, moved along while
+  // this window is dragged; null while it is closed.
+  void ButtonPlaylistClick();
+  void BarraTitoloFormMove(int left, int top);
+  TFormPlaylist* PlaylistWindow() const;
+
   void FormShow();
   void FormActivate();
 
@@ -174,7 +181,8 @@ class TFormVombrel : public QWidget, private PlaylistController {
   int32_t EnginePosition() override;
   int32_t EngineLength() override;
   void TogglePause() override { ButtonPauseClick(); }
-  void RefreshPlaylistWindow() override {}
+  void RefreshPlaylistWindow() override;
+  void ClosePlaylistWindow();
 
   TagPanelTexts PanelTexts() const;
   void BuildWindow();
@@ -212,6 +220,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   QPointer<TFormVideo> video_;
   QPointer<TFormCommandPanel> commandPanel_;
   MainHotKeys hotKeys_;
+  QPointer<TFormPlaylist> playlistWindow_;
 
  public:
   // Components, named as the window's design names them (objectName is the same).

@@ -78,21 +78,27 @@ FlatListBoxBase::FlatListBoxBase(QWidget* parent)
       colorItemsRect_(PaletteColor(QPalette::Base)),
       colorCheck_(PaletteColor(QPalette::Text)) {}
 
-QString FlatListBoxBase::StyleSheetText() const {
+QString FlatListStyleSheet(const QString& widgetClass, const QColor& face, const QColor& font, const QColor& border,
+                           const QColor& itemsSelect, const QColor& itemsRect, const QColor& check,
+                           const QColor& arrow) {
   return QStringLiteral(
-             "QListWidget { background-color: %1; color: %2; border: 1px solid %3; outline: none; }"
-             "QListWidget::item:selected { background-color: %4; color: %2; }"
-             "QListWidget::item:focus { border: 1px dotted %5; }"
-             "QListWidget::indicator { width: 9px; height: 9px; border: 1px solid %6; background-color: %1; }"
-             "QListWidget::indicator:checked { background-color: %6; }"
+             "%8 { background-color: %1; color: %2; border: 1px solid %3; outline: none; }"
+             "%8::item:selected { background-color: %4; color: %2; }"
+             "%8::item:focus { border: 1px dotted %5; }"
+             "%8::indicator { width: 9px; height: 9px; border: 1px solid %6; background-color: %1; }"
+             "%8::indicator:checked { background-color: %6; }"
              "QScrollBar:vertical { background-color: %1; width: 12px; border: 1px solid %3; margin: 11px 0 11px 0; }"
              "QScrollBar::handle:vertical { background-color: %4; min-height: 10px; }"
              "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical {"
              " background-color: %7; height: 10px; subcontrol-origin: margin; }"
              "QScrollBar::sub-line:vertical { subcontrol-position: top; }"
              "QScrollBar::add-line:vertical { subcontrol-position: bottom; }")
-      .arg(Css(color_), Css(fontColor_), Css(colorBorder_), Css(colorItemsSelect_), Css(colorItemsRect_),
-           Css(colorCheck_), Css(colorArrow_));
+      .arg(Css(face), Css(font), Css(border), Css(itemsSelect), Css(itemsRect), Css(check), Css(arrow), widgetClass);
+}
+
+QString FlatListBoxBase::StyleSheetText() const {
+  return FlatListStyleSheet(QStringLiteral("QListWidget"), color_, fontColor_, colorBorder_, colorItemsSelect_,
+                            colorItemsRect_, colorCheck_, colorArrow_);
 }
 
 }  // namespace vombrel
@@ -134,28 +140,6 @@ void TFlatComboBox::paintEvent(QPaintEvent*) {
   vombrel::PaintGlyph(painter, arrow, vombrel::TGlyph::ArrowDown, colorArrow_);
   painter.setPen(fontColor_);
   painter.drawText(rect().adjusted(4, 0, -(arrow.width() + 4), 0), Qt::AlignLeft | Qt::AlignVCenter, currentText());
-}
-
-// ---------------------------------------------------------------- TFlatCheckListBox
-
-void TFlatCheckListBox::SetItems(const QStringList& items) {
-  clear();
-  for (const QString& text : items) AddItem(text);
-}
-
-void TFlatCheckListBox::AddItem(const QString& text) {
-  auto* row = new QListWidgetItem(text, this);
-  row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-  row->setCheckState(Qt::Unchecked);
-}
-
-bool TFlatCheckListBox::Checked(int row) const {
-  const QListWidgetItem* entry = item(row);
-  return entry != nullptr && entry->checkState() == Qt::Checked;
-}
-
-void TFlatCheckListBox::SetChecked(int row, bool checked) {
-  if (QListWidgetItem* entry = item(row)) entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
 // ---------------------------------------------------------------- TListView

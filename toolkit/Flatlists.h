@@ -83,6 +83,12 @@ class ListBoxBase : public QListWidget {
   int tag_ = 0;
 };
 
+// The style sheet of the flat lists: `widgetClass` ("QListWidget", "QListView") with
+// the face, text, border, selected-row, focus-frame, check-box and arrow colours.
+QString FlatListStyleSheet(const QString& widgetClass, const QColor& face, const QColor& font, const QColor& border,
+                           const QColor& itemsSelect, const QColor& itemsRect, const QColor& check,
+                           const QColor& arrow);
+
 // The flat list boxes: a border, scroll arrows, the selected row and the focus frame in
 // colours of their own.
 class FlatListBoxBase : public ListBoxBase {
@@ -154,18 +160,6 @@ class TFlatListBox : public vombrel::FlatListBoxBase {
   explicit TFlatListBox(QWidget* parent = nullptr) : FlatListBoxBase(parent) {}
 };
 
-// A flat list with a check box on every row.
-class TFlatCheckListBox : public vombrel::FlatListBoxBase {
-  Q_OBJECT
- public:
-  explicit TFlatCheckListBox(QWidget* parent = nullptr) : FlatListBoxBase(parent) {}
-  void SetItems(const QStringList& items) override;
-  bool Checked(int row) const;
-  void SetChecked(int row, bool checked);
-  // Appends a row with its box cleared.
-  void AddItem(const QString& text);
-};
-
 // Rows of texts under captioned columns.
 class TListView : public QTreeWidget {
   Q_OBJECT
@@ -188,10 +182,12 @@ class TListView : public QTreeWidget {
 namespace vombrel {
 using ::TComboBox;
 using ::TEdit;
-using ::TFlatCheckListBox;
 using ::TFlatComboBox;
 using ::TFlatListBox;
 using ::TListBox;
 using ::TListView;
 using ::TTextListBox;
 }  // namespace vombrel
+
+// The flat check list is a view over a model of its own.
+#include "toolkit/Checklist.h"

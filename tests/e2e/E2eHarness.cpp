@@ -174,6 +174,16 @@ void Vombrel::ClickAt(int x, int y) {
              " click 1");
 }
 
+std::unique_ptr<Vombrel> StartShown(const fs::path& home, const std::vector<std::string>& arguments, bool* shown) {
+  auto player = std::make_unique<Vombrel>(home, arguments);
+  *shown = player->WaitForMainWindow();
+  if (!*shown && player->Output().find("could not connect to display") != std::string::npos) {
+    player = std::make_unique<Vombrel>(home, arguments);
+    *shown = player->WaitForMainWindow();
+  }
+  return player;
+}
+
 int HeardFrequency(const std::string& sink) {
   // A quarter of a second at 8 kHz, mono 16-bit.
   const auto captured = RunCommand("timeout 3 parec --device=" + Quote(sink + ".monitor") +

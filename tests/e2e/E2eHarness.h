@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,11 @@ class Vombrel {
   std::string log_;
   static int startCount_;
 };
+
+// Starts vombrel and waits for its main window. The shared X server now and then refuses
+// a connection while it is busy; that start never reached the program's code and is made
+// again, once. The player is returned either way; `shown` tells whether its window came.
+std::unique_ptr<Vombrel> StartShown(const fs::path& home, const std::vector<std::string>& arguments, bool* shown);
 
 // The frequency heard at the sink's monitor now, from the zero crossings of a quarter of
 // a second; 0 for silence (the keep-alive stream of the test environment is silent).

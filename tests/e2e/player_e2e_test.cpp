@@ -62,14 +62,8 @@ class RunningPlayer : public ::testing::Test {
   void SetUp() override { home_ = std::make_unique<TempFolder>("vombrel-e2e-home"); }
 
   std::unique_ptr<Vombrel> Start(const std::vector<std::string>& arguments) {
-    auto player = std::make_unique<Vombrel>(home_->Path(), arguments);
-    // The shared X server now and then refuses a connection while it is busy; that start
-    // never reached the program's code and is made again, once.
-    bool shown = player->WaitForMainWindow();
-    if (!shown && player->Output().find("could not connect to display") != std::string::npos) {
-      player = std::make_unique<Vombrel>(home_->Path(), arguments);
-      shown = player->WaitForMainWindow();
-    }
+    bool shown = false;
+    auto player = StartShown(home_->Path(), arguments, &shown);
     EXPECT_TRUE(shown) << "no main window";
     return player;
   }

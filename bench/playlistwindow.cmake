@@ -1,0 +1,3 @@
+add_executable(bench_playlistwindow ${CMAKE_CURRENT_LIST_DIR}/bench_playlistwindow.cpp)
+target_link_libraries(bench_playlistwindow PRIVATE vombrel_app_lib)
+vombrel_strict(bench_playlistwindow)
