@@ -7,9 +7,11 @@
 
 #include "app/Application.h"
 #include "app/Commandpanel.h"
+#include "app/Shellintegration.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Handover.h"
+#include "platform/Shellcmdserver.h"
 #include "platform/Singleinstance.h"
 #include "players/Playerfactory.h"
 #include "toolkit/Playerhost.h"
@@ -36,12 +38,16 @@ int HandOver(int argc, char** argv, const std::vector<std::string>& arguments) {
 }  // namespace
 
 int RunVombrel(int argc, char** argv) {
+  if (const auto status = RunShellClientIfAsked(argc, argv)) return *status;
   const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
   // Held for the whole life of the first instance; released when the process ends.
   const SingleInstanceLock lock;
   if (!lock.Acquired()) return HandOver(argc, argv, arguments);
 
   VombrelApplication app(argc, argv);
+  // The shell command service exists before any window; its topic from the main window on.
+  ShellCommandServer shellCommands;
+  shellCommands.Listen(ShellCommandServiceName(ExecutableFileName()));
   QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
   // The video window is made after the main window; the engine asks for its panel at use.
@@ -52,6 +58,7 @@ int RunVombrel(int argc, char** argv) {
       return CreatePlayerEngine(name, &display, dispatcher, std::move(notify));
     };
     TFormVombrel mainWindow(arguments, factory);
+    MainShellCommands shellCmd(mainWindow, shellCommands);
     mainWindow.ProcessCommandLine();
     TFormVideo videoWindow(&mainWindow);
     video = &videoWindow;
