@@ -254,11 +254,10 @@ bool RegisterOpenAssociation(std::string_view ext, std::string_view progId, std:
   const StringList types = EnsureMimeTypes(ext, root);
   if (types.empty()) return false;
   // The enqueue verb lives in the same entry; rewriting the open command keeps it.
-  const bool entry = WriteDesktopEntry(progId, exePath, types, ExistingEnqueueAction(DesktopFilePath(progId, root)), root);
+  if (!WriteDesktopEntry(progId, exePath, types, ExistingEnqueueAction(DesktopFilePath(progId, root)), root))
+    return false;  // a default naming no entry would only hide the type's other programs
   const std::string id = DesktopIdOfProgId(progId);
-  const bool chosen =
-      EditMimeAppsList(root, [&](const std::string& text) { return WithDefaultApplication(text, types, id); });
-  return entry && chosen;
+  return EditMimeAppsList(root, [&](const std::string& text) { return WithDefaultApplication(text, types, id); });
 }
 
 bool RegisterEnqueueVerb(std::string_view ext, std::string_view progId, std::string_view exePath,
