@@ -15,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick trayer
   ffmpeg sox
+  desktop-file-utils xdg-utils libglib2.0-bin shared-mime-info appstream dbus
   clang libclang-rt-14-dev
   python3
 )
