@@ -122,17 +122,22 @@ bool EditMimeAppsList(const AssociationRoot& root, Edit edit) {
   return WriteFileAtomically(path, edited);
 }
 
-// The lines of our existing entry's enqueue action, or empty when it has none.
+// Our existing entry's enqueue action, rebuilt from its "Name" and "Exec" lines; empty
+// when it has none or they were spoiled (an entry edited by hand).
 std::string ExistingEnqueueAction(const std::string& desktopFile) {
   const auto bytes = ReadFileBytes(desktopFile);
   if (!bytes) return {};
-  const auto start = bytes->find(kEnqueueActionGroup);
+  const auto start = bytes->find(std::string(kEnqueueActionGroup) + "\n");
   if (start == std::string::npos) return {};
-  auto end = bytes->find("\n[", start);
-  end = end == std::string::npos ? bytes->size() : end + 1;
-  std::string group = bytes->substr(start, end - start);
-  if (group.back() != '\n') group += '\n';
-  return group;
+  std::string name, exec;
+  for (const auto& line : SplitText(std::string_view(*bytes).substr(start + kEnqueueActionGroup.size() + 1), "\n")) {
+    if (!line.empty() && line.front() == '[') break;
+    if (!IsOneLineText(line)) return {};
+    if (line.rfind("Name=", 0) == 0) name = line;
+    if (line.rfind("Exec=", 0) == 0) exec = line;
+  }
+  if (name.size() <= 5 || exec.size() <= 5) return {};
+  return std::string(kEnqueueActionGroup) + "\n" + name + "\n" + exec + "\n";
 }
 
 // The icon: the installed scalable icon beside the program, the copy in the build

@@ -203,6 +203,10 @@ TEST_F(Associations, RegisteringTheOpenCommandAgainKeepsTheVerb) {
 }
 
 TEST_F(Associations, AHandEditedEntryIsReplacedAndRemoved) {
+  WriteFile(Applications() / "Vombrel.Kelvatro.MP3.desktop", "[Desktop Action Enqueue]\nName=x\nExec=\x01\n");
+  RegisterOpenAssociation("MP3", ProgIdOf("MP3"), kProgram, root_);
+  ASSERT_EQ(OurEntries().size(), 1u);
+  EXPECT_EQ(ReadFile(Applications() / "Vombrel.Kelvatro.MP3.desktop").find("Action"), std::string::npos);
   WriteFile(Applications() / "Vombrel.Kelvatro.MP3.desktop", "garbage\n[Desktop Action Enqueue\nExec=\n\x01\x02");
   Register("MP3");
   ASSERT_EQ(OurEntries().size(), 1u);
