@@ -1,6 +1,7 @@
 #include "app/Shellintegration.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
 
 #include "app/VombrelMain.h"
@@ -22,13 +23,26 @@ MainShellCommands::MainShellCommands(TFormVombrel& window, ShellCommandServer& s
 
 MainShellCommands::~MainShellCommands() { server_.SetTopic(nullptr); }
 
+namespace {
+
+// The running instance has another working folder: a relative file is sent as the
+// absolute path it names here.
+std::string AbsoluteFile(const std::string& file) {
+  if (file.empty() || file.front() == '/') return file;
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(file, error);
+  return error ? file : absolute.string();
+}
+
+}  // namespace
+
 std::optional<int> RunShellClientIfAsked(int argc, char** argv) {
   if (argc < 2 || std::string_view(argv[1]) != kShellExecuteSwitch) return std::nullopt;
   if (argc < 4 || argc > 5) {
     std::fprintf(stderr, "usage: %s %s <service> <command> [<file>]\n", argv[0], argv[1]);
     return 2;
   }
-  return RunShellExecuteClient(ExecutablePath(), argv[2], argv[3], argc == 5 ? argv[4] : "");
+  return RunShellExecuteClient(ExecutablePath(), argv[2], argv[3], argc == 5 ? AbsoluteFile(argv[4]) : "");
 }
 
 }  // namespace vombrel

@@ -103,20 +103,21 @@ class DesktopStart : public ::testing::Test {
 
   // Runs a launcher in the session. What it starts inherits its output, so the output
   // goes to a file rather than to a pipe that would stay open while the player runs.
-  CommandResult Launch(const std::string& command) const {
+  CommandResult Launch(const std::string& command, const fs::path& folder = "/") const {
     const fs::path log = home_->Path() / "launcher.log";
-    CommandResult result = RunCommand(Session() + command + " >" + Quote(log.string()) + " 2>&1");
+    CommandResult result = RunCommand("cd " + Quote(folder.string()) + " && " + Session() + command + " >" +
+                                      Quote(log.string()) + " 2>&1");
     result.output = ReadFile(log);
     return result;
   }
 
   // The command of the entry's "Enqueue in Vombrel" action for a file, as a launcher runs it.
-  std::string EnqueueCommand(const fs::path& file) const {
+  std::string EnqueueCommand(const std::string& file) const {
     const std::string entry = ReadFile(fs::path(root_.dataHome) / "applications" / DesktopIdOfProgId(ProgIdOf("MP3")));
     const auto action = entry.find("[Desktop Action Enqueue]");
     const auto exec = entry.find("\nExec=", action);
     std::string command = entry.substr(exec + 6, entry.find('\n', exec + 1) - exec - 6);
-    command.replace(command.find("%f"), 2, Quote(file.string()));
+    command.replace(command.find("%f"), 2, Quote(file));
     return command;
   }
 
@@ -147,7 +148,7 @@ TEST_F(DesktopStart, EnqueueAppendsToTheRunningPlayerWithoutInterruptingIt) {
   Launch("gio open " + Quote(low_.string()));
   ASSERT_GT(OnlyPlayer(), 0);
   ASSERT_TRUE(Hears(kLow));
-  const auto sent = Launch(EnqueueCommand(high_));
+  const auto sent = Launch(EnqueueCommand(high_.string()));
   EXPECT_EQ(sent.status, 0) << sent.output;
   EXPECT_TRUE(WaitUntil([&] { return Autosave() == low_.string() + "\r\n" + high_.string() + "\r\n"; }, seconds(5)))
       << Autosave();
@@ -156,7 +157,8 @@ TEST_F(DesktopStart, EnqueueAppendsToTheRunningPlayerWithoutInterruptingIt) {
 }
 
 TEST_F(DesktopStart, EnqueueStartsThePlayerWhenNoneRuns) {
-  const auto sent = Launch(EnqueueCommand(high_));
+  // From a terminal in the file's folder: the player gets the absolute path.
+  const auto sent = Launch(EnqueueCommand("high.mp3"), high_.parent_path());
   EXPECT_EQ(sent.status, 0) << sent.output;
   EXPECT_GT(OnlyPlayer(), 0);
   EXPECT_EQ(Autosave(), high_.string() + "\r\n");
@@ -175,7 +177,7 @@ TEST_F(DesktopStart, AClientGivesUpWhenTheServiceDoesNotAnswer) {
                                                          "os.close(1)\ntime.sleep(12)") +
                                    " " + Quote(socket));
   const auto start = std::chrono::steady_clock::now();
-  const auto sent = Launch(EnqueueCommand(high_));
+  const auto sent = Launch(EnqueueCommand(high_.string()));
   EXPECT_EQ(sent.status, 1);
   EXPECT_NE(sent.output.find("does not answer"), std::string::npos) << sent.output;
   EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(8));
