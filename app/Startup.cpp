@@ -10,10 +10,12 @@
 #include "app/Application.h"
 #include "app/Commandpanel.h"
 #include "app/Mainlogic.h"
+#include "app/Shellintegration.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Handover.h"
 #include "platform/Session.h"
+#include "platform/Shellcmdserver.h"
 #include "platform/Singleinstance.h"
 #include "platform/X11hotkeys.h"
 #include "players/Playerfactory.h"
@@ -49,6 +51,7 @@ int HandOver(int argc, char** argv) {
 }  // namespace
 
 int RunVombrel(int argc, char** argv) {
+  if (const auto status = RunShellClientIfAsked(argc, argv)) return *status;
   // Held for the whole life of the first instance; released when the process ends.
   const SingleInstanceLock lock;
   if (!lock.Acquired()) return HandOver(argc, argv);
@@ -60,6 +63,9 @@ int RunVombrel(int argc, char** argv) {
   // Outlives the main window, whose hot keys give their combinations back through it.
   const std::unique_ptr<HotKeyRegistrar> hotKeys = CreateX11HotKeyRegistrar();
   SetHotKeyRegistrar(hotKeys.get());
+  // The shell command service exists before any window; its topic from the main window on.
+  ShellCommandServer shellCommands;
+  shellCommands.Listen(ShellCommandServiceName(ExecutableFileName()));
   QtUiDispatcher dispatcher;
   QPointer<TFormVideo> video;
   // The video window is made after the main window; the engine asks for its panel at use.
@@ -71,6 +77,7 @@ int RunVombrel(int argc, char** argv) {
     };
     TFormVombrel mainWindow(arguments, factory);
     app.SetMessageOwner(&mainWindow);
+    MainShellCommands shellCmd(mainWindow, shellCommands);
     mainWindow.ProcessCommandLine();
     TFormVideo videoWindow(&mainWindow);
     video = &videoWindow;

@@ -30,6 +30,8 @@ bool IsPrivateFolder(const std::string& folder) {
          (st.st_mode & 077) == 0;
 }
 
+}  // namespace
+
 std::string PrivateSocketFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string base;
@@ -47,6 +49,8 @@ std::string PrivateSocketFolder() {
   mkdir(folder.c_str(), 0700);  // an existing one is checked below, whoever made it
   return IsPrivateFolder(folder) ? folder + "/" : std::string();
 }
+
+namespace {
 
 bool AcceptedName(std::string_view name) {
   return name == kForegroundMessageName || HandOverMessageFromName(name).has_value();

@@ -29,6 +29,10 @@ namespace vombrel {
 // Asks the running instance to raise and activate its main window.
 inline constexpr std::string_view kForegroundMessageName = "VOMBREL_FOREGROUND";
 
+// The folder for the program's sockets ($XDG_RUNTIME_DIR/vombrel/, else
+// <temp folder>/vombrel-<uid>/), ending with "/"; empty when no private one can be had.
+std::string PrivateSocketFolder();
+
 // The socket path of the running instance of an executable; empty when no private
 // folder can be had.
 std::string HandOverServerPath(const std::string& exeFileName = ExecutableFileName());

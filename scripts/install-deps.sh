@@ -16,6 +16,7 @@ PACKAGES=(
   xvfb xdotool x11-utils imagemagick trayer
   ffmpeg sox
   weston qt6-wayland
+  desktop-file-utils xdg-utils libglib2.0-bin shared-mime-info appstream dbus
   clang libclang-rt-14-dev
   python3
 )
