@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Commandpanel.h"
+#include "app/Mediacontrols.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Handover.h"
@@ -67,6 +68,7 @@ int RunVombrel(int argc, char** argv) {
     QObject::connect(&handOver, &HandOverServer::foregroundRequested, &mainWindow,
                      &TFormVombrel::BringToForeground);
     handOver.Listen();
+    MediaControls mediaControls(mainWindow);
     mainWindow.show();
     status = VombrelApplication::exec();
     video = nullptr;
