@@ -85,7 +85,7 @@ SeekPlan PlanSeek(PlaybackState state, int32_t positionMs, int32_t lengthMs, int
 std::optional<int32_t> PlanSetPosition(PlaybackState state, const QString& currentTrackId, int32_t lengthMs,
                                        const QString& requestedTrackId, int64_t positionUs) {
   if (!Seekable(state, lengthMs) || requestedTrackId != currentTrackId) return std::nullopt;
-  if (positionUs < 0 || positionUs / kMicrosecondsPerMs > lengthMs) return std::nullopt;
+  if (positionUs < 0 || positionUs > int64_t{lengthMs} * kMicrosecondsPerMs) return std::nullopt;
   return static_cast<int32_t>(positionUs / kMicrosecondsPerMs);
 }
 

@@ -14,6 +14,7 @@ PACKAGES=(
   libx11-dev libxcb1-dev libxcb-keysyms1-dev libx11-xcb-dev
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick trayer
+  dbus playerctl
   ffmpeg sox
   clang libclang-rt-14-dev
   python3
