@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Mprisadaptors.h"
@@ -25,6 +26,7 @@ MprisService::MprisService(MediaControlsTarget& target, QObject* parent) : QObje
   new MprisRootAdaptor(this);
   new MprisPlayerAdaptor(this);
   sinceLastPosition_.start();
+  sinceAllowance_.start();
 }
 
 MprisService::~MprisService() {
@@ -128,7 +130,10 @@ bool MprisService::CanSeek() { return target_.State() != PlaybackState::Stopped 
 // Methods.
 
 void MprisService::Enqueue(std::function<void()> request) {
-  if (pending_.size() >= kMaxPendingRequests) return;
+  requestAllowance_ = std::min<double>(
+      kMaxPendingRequests, requestAllowance_ + sinceAllowance_.restart() * kRequestsPerSecond / 1000.0);
+  if (requestAllowance_ < 1 || pending_.size() >= kMaxPendingRequests) return;
+  requestAllowance_ -= 1;
   pending_.push_back(std::move(request));
   if (requestScheduled_) return;
   requestScheduled_ = true;

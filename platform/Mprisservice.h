@@ -2,9 +2,10 @@
 // org.mpris.MediaPlayer2.vombrel, object /org/mpris/MediaPlayer2. Media keys, panel
 // widgets and tools like playerctl reach the player's own operations through it.
 //
-// Requests that act on playback are queued and run one per turn of the event loop (at
-// most kMaxPendingRequests wait; more are dropped), so a flood of calls neither blocks
-// the window nor piles up. Property changes are announced by Refresh, which compares
+// Requests that act on playback are queued and run one per turn of the event loop, so
+// the window keeps answering between them. A flood is cut short: a burst of at most
+// kMaxPendingRequests is taken, then kRequestsPerSecond; the rest is dropped, as media
+// keys held down or a runaway client should not keep the player busy for long. Property changes are announced by Refresh, which compares
 // the player's state with what was announced last; the owner calls it (through
 // ScheduleRefresh) wherever the player may have changed.
 //
@@ -30,6 +31,7 @@ class MprisService : public QObject {
 
  public:
   static constexpr size_t kMaxPendingRequests = 32;
+  static constexpr double kRequestsPerSecond = 10;
 
   explicit MprisService(MediaControlsTarget& target, QObject* parent = nullptr);
   ~MprisService() override;
@@ -105,6 +107,9 @@ class MprisService : public QObject {
   MediaControlsTarget& target_;
   bool published_ = false;
   std::deque<std::function<void()>> pending_;
+  // Requests that may still be taken now, refilled as time passes.
+  double requestAllowance_ = kMaxPendingRequests;
+  QElapsedTimer sinceAllowance_;
   bool requestScheduled_ = false;
   bool refreshScheduled_ = false;
   std::optional<Announced> announced_;
