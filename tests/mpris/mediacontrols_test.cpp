@@ -201,6 +201,26 @@ TEST_F(WindowControls, OpenFileIsAHandOver) {
   EXPECT_EQ(engine_->mode, PlayerMode::Playing);
 }
 
+TEST_F(WindowControls, RaiseShowsAHiddenWindow) {
+  TFormVombrel& w = Open({});
+  w.hide();
+  Adapter().Raise();
+  EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(WindowControls, QuitIsTheCloseSequence) {
+  TFormVombrel& w = Open({plain_});
+  bool closed = false;
+  QObject::connect(&w, &TFormVombrel::Closed, [&] { closed = true; });
+  w.Playlist().Shuffle = true;
+  Adapter().Quit();
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(w.Engine(), nullptr);
+  InitSharedConfig("Kelvatro/Vombrel");
+  EXPECT_TRUE(UserConfig().ReadBool("General", "Shuffle", false));
+  FreeSharedConfig();
+}
+
 TEST_F(WindowControls, WithoutASessionBusThePlayerGoesOn) {
   Open({plain_});
   EXPECT_FALSE(controls_->Service().Published());

@@ -84,6 +84,36 @@ QDBusMessage SetProperty(const QString& name, const QVariant& value) {
   return Call("org.freedesktop.DBus.Properties", "Set", {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
+// A client listening to the player's Seeked signals (dbus-monitor), for as long as the
+// object lives.
+class SeekedWatch {
+ public:
+  explicit SeekedWatch(const fs::path& log) : log_(log) {
+    pid_ = std::atoi(RunCommand("dbus-monitor --session \"type='signal',interface='org.mpris.MediaPlayer2.Player',"
+                                "member='Seeked'\" > " + Quote(log.string()) + " 2>&1 & echo $!")
+                         .output.c_str());
+    // dbus-monitor first prints its own connection's greeting.
+    WaitUntil([&] { return Text().find("NameAcquired") != std::string::npos; }, seconds(5));
+  }
+  ~SeekedWatch() {
+    if (pid_ > 0) kill(pid_, SIGTERM);
+  }
+  int Count() const {
+    const std::string text = Text();
+    int n = 0;
+    for (auto at = text.find("member=Seeked"); at != std::string::npos; at = text.find("member=Seeked", at + 1)) ++n;
+    return n;
+  }
+
+ private:
+  std::string Text() const {
+    std::ifstream in(log_);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  fs::path log_;
+  pid_t pid_ = -1;
+};
+
 class MediaControls : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -180,7 +210,14 @@ TEST_F(MediaControls, TransportIsHeardAtTheSink) {
 
 TEST_F(MediaControls, PositionAndSeek) {
   PlayFirstTrack();
+  SeekedWatch seeked(folder_->Path() / "seeked.log");
+  // A click on the position bar right of its thumb: a page (a tenth of the track) on.
+  player_->ClickAt(ml::kPositionFrame.right() - 10, ml::kTagsBoxTop + ml::kPositionFrame.center().y());
+  EXPECT_TRUE(WaitUntil([&] { return seeked.Count() == 1; }, seconds(5))) << seeked.Count();
+  EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 3.5) < 1.5; }, seconds(5)))
+      << Ctl("position");
   Ctl("position 20");
+  EXPECT_TRUE(WaitUntil([&] { return seeked.Count() == 2; }, seconds(5))) << seeked.Count();
   EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 20.5) < 1.5; }, seconds(5)))
       << Ctl("position");
   Ctl("position 10-");
