@@ -8,8 +8,7 @@ namespace vombrel {
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
 
 QString MprisRootAdaptor::Identity() const { return QStringLiteral("Vombrel"); }
-// The installed desktop entry is vombrel.desktop.
-QString MprisRootAdaptor::DesktopEntry() const { return QStringLiteral("vombrel"); }
+QString MprisRootAdaptor::DesktopEntry() const { return QString::fromLatin1(kMprisDesktopEntry); }
 QStringList MprisRootAdaptor::SupportedUriSchemes() const { return vombrel::SupportedUriSchemes(); }
 QStringList MprisRootAdaptor::SupportedMimeTypes() const { return vombrel::SupportedMimeTypes(); }
 void MprisRootAdaptor::Raise() { service_->Raise(); }

@@ -18,6 +18,8 @@ inline constexpr const char* kMprisServiceName = "org.mpris.MediaPlayer2.vombrel
 inline constexpr const char* kMprisRootInterface = "org.mpris.MediaPlayer2";
 inline constexpr const char* kMprisPlayerInterface = "org.mpris.MediaPlayer2.Player";
 inline constexpr const char* kMprisNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
+// The installed desktop entry's name, without ".desktop".
+inline constexpr const char* kMprisDesktopEntry = "vombrel";
 
 // "Playing", "Paused" or "Stopped".
 QString PlaybackStatusText(PlaybackState state);

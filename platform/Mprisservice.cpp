@@ -234,16 +234,17 @@ void MprisService::Quit() { Enqueue([this] { target_.Quit(); }); }
 
 MprisService::Announced MprisService::Current() {
   Announced now;
-  const PlaybackState state = target_.State();
+  now.state = target_.State();
   const auto track = target_.CurrentTrack();
   const bool any = target_.EntryCount() > 0;
-  now.status = PlaybackStatusText(state);
+  now.trackId = CurrentTrackId(track);
+  now.status = PlaybackStatusText(now.state);
   now.loop = LoopStatusText(target_.Repeat());
   now.shuffle = target_.Shuffle();
   now.volume = VolumeFromBar(target_.Volume());
-  now.metadata = MetadataMap(track, CurrentTrackId(track));
+  now.metadata = MetadataMap(track, now.trackId);
   now.canGoNext = now.canGoPrevious = now.canPlay = now.canPause = any;
-  now.canSeek = state != PlaybackState::Stopped && track && track->lengthMs > 0;
+  now.canSeek = now.state != PlaybackState::Stopped && track && track->lengthMs > 0;
   return now;
 }
 
@@ -275,15 +276,12 @@ void MprisService::Refresh() {
   compare("CanSeek", before.canSeek, now.canSeek);
   announced_ = now;
   if (!changed.isEmpty()) emit PropertiesChanged(QString::fromLatin1(kMprisPlayerInterface), changed);
-  CheckSeeked();
+  CheckSeeked(now.state, now.trackId);
 }
 
 // A jump of the position that playing does not explain (the position bar, a seek from
 // elsewhere) is announced; a new track or a stop is not a seek.
-void MprisService::CheckSeeked() {
-  const PlaybackState state = target_.State();
-  const auto track = target_.CurrentTrack();
-  const QString trackId = CurrentTrackId(track);
+void MprisService::CheckSeeked(PlaybackState state, const QString& trackId) {
   const int32_t position = target_.PositionMs();
   const int64_t elapsed = sinceLastPosition_.restart();
   const bool comparable = state != PlaybackState::Stopped && lastState_ != PlaybackState::Stopped &&

@@ -88,6 +88,8 @@ class MprisService : public QObject {
 
  private:
   struct Announced {
+    PlaybackState state = PlaybackState::Stopped;
+    QString trackId;
     QString status, loop;
     bool shuffle = false;
     double volume = 0;
@@ -101,7 +103,7 @@ class MprisService : public QObject {
   void RunNextRequest();
   void ToggleUntil(PlaybackState wanted);
   void SeekTo(int32_t positionMs);
-  void CheckSeeked();
+  void CheckSeeked(PlaybackState state, const QString& trackId);
   void SendPropertiesChanged(const QString& interfaceName, const QVariantMap& changed);
 
   MediaControlsTarget& target_;
