@@ -1,5 +1,6 @@
 #include "app/Mediacontrols.h"
 
+#include <QTimer>
 #include <algorithm>
 #include <system_error>
 
@@ -131,7 +132,8 @@ void MainWindowMediaControls::Quit() { window_.ButtonCloseClick(); }
 // The controls.
 
 MediaControls::MediaControls(TFormVombrel& window) : target_(window), service_(target_) {
-  service_.Publish();
+  // Once the event loop runs: the window shows first, the bus costs start-up nothing.
+  QTimer::singleShot(0, &service_, [this] { service_.Publish(); });
   auto refresh = [this] { service_.ScheduleRefresh(); };
   for (TFlatButton* button : {window.ButtonPlay, window.ButtonPrev, window.ButtonNext, window.ButtonPause,
                               window.ButtonStop})

@@ -61,7 +61,8 @@ class MainWindowMediaControls : public MediaControlsTarget {
 
 class MediaControls {
  public:
-  // Publishes the service on the session bus (or says once why not) and hooks the window.
+  // Publishes the service on the session bus as soon as the event loop runs (or says
+  // once why not) and hooks the window.
   explicit MediaControls(TFormVombrel& window);
 
   MprisService& Service() { return service_; }

@@ -240,6 +240,27 @@ TEST_F(WindowControls, AButtonClickIsAnnounced) {
   EXPECT_EQ(announced.front().value("PlaybackStatus").toString(), "Stopped");
 }
 
+// The end of a track reaches the window through the engine's notification; the window's
+// next tick tells the controls, which announce the new track.
+TEST_F(WindowControls, TheNextTrackAfterAnEndIsAnnounced) {
+  TFormVombrel& w = Open({plain_});
+  w.Playlist().AddFile(tagged_);
+  controls_->Service().Refresh();
+  std::vector<QVariantMap> announced;
+  QObject::connect(&controls_->Service(), &MprisService::PropertiesChanged,
+                   [&](const QString&, const QVariantMap& changed) { announced.push_back(changed); });
+  engine_->position = engine_->length;
+  engine_->notify(engine_);
+  ASSERT_EQ(engine_->fileName, tagged_);
+  EXPECT_TRUE(announced.empty());
+  w.PlayerTimer->start(0);  // the tick, now
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  w.PlayerTimer->stop();
+  ASSERT_FALSE(announced.empty());
+  EXPECT_EQ(announced.front().value("Metadata").toMap().value("xesam:title").toString(), "Sine Song");
+}
+
 }  // namespace
 }  // namespace vombrel
 
