@@ -5,9 +5,10 @@
 // Requests that act on playback are queued and run one per turn of the event loop, so
 // the window keeps answering between them. A flood is cut short: a burst of at most
 // kMaxPendingRequests is taken, then kRequestsPerSecond; the rest is dropped, as media
-// keys held down or a runaway client should not keep the player busy for long. Property changes are announced by Refresh, which compares
-// the player's state with what was announced last; the owner calls it (through
-// ScheduleRefresh) wherever the player may have changed.
+// keys held down or a runaway client should not keep the player busy for long.
+// Property changes are announced by Refresh, which compares the player's state with what
+// was announced last; the owner calls it (through ScheduleRefresh) wherever the player
+// may have changed.
 //
 // Threads: user-interface thread only (Qt delivers the bus's calls there).
 // Ownership: the target is not owned and must outlive the service.
