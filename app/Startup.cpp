@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "app/Commandpanel.h"
 #include "app/Mainlogic.h"
+#include "app/Mediacontrols.h"
 #include "app/Shellintegration.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
@@ -98,6 +99,7 @@ int RunVombrel(int argc, char** argv) {
     QObject::connect(&handOver, &HandOverServer::foregroundRequested, &mainWindow,
                      &TFormVombrel::BringToForeground);
     handOver.Listen();
+    MediaControls mediaControls(mainWindow);
     mainWindow.show();
     status = VombrelApplication::exec();
     video = nullptr;

@@ -14,6 +14,7 @@ PACKAGES=(
   libx11-dev libxcb1-dev libxcb-keysyms1-dev libx11-xcb-dev
   libgtest-dev libgmock-dev
   xvfb xdotool x11-utils imagemagick trayer
+  dbus playerctl
   ffmpeg sox
   weston qt6-wayland
   desktop-file-utils xdg-utils libglib2.0-bin shared-mime-info appstream dbus
