@@ -1,7 +1,5 @@
 #include "wave/Waveutils.h"
 
-#include <cmath>
-
 namespace vombrel {
 
 namespace {
@@ -21,10 +19,25 @@ void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm) {
   format.cbSize = 0;
 }
 
-uint32_t CalcWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
-  const double exact = static_cast<double>(milliseconds) * format.avgBytesPerSec / 1000.0;
-  auto size = static_cast<uint64_t>(std::llround(exact));
+namespace {
+
+uint64_t WaveBufferBytes(const TWaveFormatEx& format, uint32_t milliseconds) {
+  // In integers, exactly: the product of two 32-bit values fits 64 bits; + 500 rounds
+  // halves away from zero.
+  uint64_t size = (uint64_t{milliseconds} * format.avgBytesPerSec + 500) / 1000;
   if (format.blockAlign > 1 && size % format.blockAlign != 0) size += format.blockAlign - size % format.blockAlign;
+  return size;
+}
+
+}  // namespace
+
+uint32_t CalcWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
+  return static_cast<uint32_t>(WaveBufferBytes(format, milliseconds));
+}
+
+std::optional<uint32_t> FittingWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
+  const uint64_t size = WaveBufferBytes(format, milliseconds);
+  if (size > UINT32_MAX) return std::nullopt;
   return static_cast<uint32_t>(size);
 }
 
