@@ -3,8 +3,18 @@
 namespace vombrel {
 
 namespace {
+
 constexpr uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000};
+
+uint64_t WaveBufferBytes(const TWaveFormatEx& format, uint32_t milliseconds) {
+  // In integers, exactly: the product of two 32-bit values fits 64 bits; + 500 rounds
+  // halves away from zero.
+  uint64_t size = (uint64_t{milliseconds} * format.avgBytesPerSec + 500) / 1000;
+  if (format.blockAlign > 1 && size % format.blockAlign != 0) size += format.blockAlign - size % format.blockAlign;
+  return size;
 }
+
+}  // namespace
 
 void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm) {
   if (pcm <= nonePCM || pcm >= kPCMFormatCount) return;
@@ -18,18 +28,6 @@ void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm) {
   format.avgBytesPerSec = format.blockAlign * format.samplesPerSec;
   format.cbSize = 0;
 }
-
-namespace {
-
-uint64_t WaveBufferBytes(const TWaveFormatEx& format, uint32_t milliseconds) {
-  // In integers, exactly: the product of two 32-bit values fits 64 bits; + 500 rounds
-  // halves away from zero.
-  uint64_t size = (uint64_t{milliseconds} * format.avgBytesPerSec + 500) / 1000;
-  if (format.blockAlign > 1 && size % format.blockAlign != 0) size += format.blockAlign - size % format.blockAlign;
-  return size;
-}
-
-}  // namespace
 
 uint32_t CalcWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
   return static_cast<uint32_t>(WaveBufferBytes(format, milliseconds));
