@@ -1,6 +1,5 @@
 #include "mediainfo/Mediafile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,10 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/Supportfiles.h"
+
 namespace vombrel {
 
 MediaFile::MediaFile(const std::string& path) : path_(path) {
-  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = OpenRegularFile(path);
   struct stat st{};
   if (fd_ >= 0 && fstat(fd_, &st) != 0) {
     const int code = errno;
@@ -19,13 +20,7 @@ MediaFile::MediaFile(const std::string& path) : path_(path) {
     fd_ = -1;
     errno = code;
   }
-  if (fd_ < 0) {
-    throw MediaReadError("Cannot open file \"" + path + "\". " + std::strerror(errno));
-  }
-  if (S_ISDIR(st.st_mode)) {
-    close(fd_);
-    throw MediaReadError("Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
-  }
+  if (fd_ < 0) throw MediaReadError("Cannot open file \"" + path + "\". " + FileErrorText(errno));
   size_ = st.st_size;
 }
 

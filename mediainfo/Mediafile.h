@@ -20,7 +20,8 @@ struct MediaReadError : std::runtime_error {
 
 class MediaFile {
  public:
-  // Opens the file read-only; throws MediaReadError ("Cannot open file ...") on failure.
+  // Opens the file read-only; throws MediaReadError ("Cannot open file ...") on failure,
+  // and for anything but a regular file (a folder, pipe or device is never opened).
   explicit MediaFile(const std::string& path);
   ~MediaFile();
   MediaFile(const MediaFile&) = delete;

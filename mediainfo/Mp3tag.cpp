@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "mediainfo/Mediatext.h"
+#include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 #include "support/Textcodec.h"
 
@@ -43,7 +44,7 @@ void PutField(std::string& block, std::size_t offset, std::size_t length, const 
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& what, const std::string& path, int code) {
-  throw MediaWriteError(what + " \"" + path + "\". " + std::strerror(code));
+  throw MediaWriteError(what + " \"" + path + "\". " + FileErrorText(code));
 }
 
 bool WriteWhole(int fd, const char* bytes, std::size_t count, off_t offset) {
@@ -198,11 +199,15 @@ void Tmp3Tag::WriteToFile(const std::string& path) const {
   // The tag is patched in place (128 bytes) rather than the whole file rewritten: media
   // files can be large, and the file keeps its identity, links and ownership. A failed
   // write is undone so that the file stays as it was.
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) ThrowWriteError("Cannot open file", path, errno);
+  // Only a regular file is patched: a pipe would block the read of the old tag, a device
+  // would take the bytes. Non-blocking, so a pipe put in the file's place cannot hang.
   struct stat st{};
-  if (fstat(fd, &st) != 0) {
-    const int code = errno;
+  if (stat(path.c_str(), &st) != 0) ThrowWriteError("Cannot open file", path, errno);
+  if (!S_ISREG(st.st_mode)) ThrowWriteError("Cannot open file", path, S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFileError);
+  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) ThrowWriteError("Cannot open file", path, errno);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int code = S_ISREG(st.st_mode) ? errno : kNotRegularFileError;
     close(fd);
     ThrowWriteError("Cannot open file", path, code);
   }

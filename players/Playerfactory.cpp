@@ -21,14 +21,15 @@ bool IsPlainName(std::string_view name) {
 }  // namespace
 
 std::string PlayerLibraryPath(std::string_view name) {
-  return AppSubDir(kPlayersFolder) + std::string(name) + std::string(kLibraryExtension);
+  return ListedFilePath(AppSubDir(kPlayersFolder), name, kLibraryExtension);
 }
 
 std::unique_ptr<TBasePlayer> CreatePlayerEngine(std::string_view name, DisplayControl* display,
                                                 UiDispatcher& dispatcher, NotifyHandler notify) {
   if (name != kDefaultPlayerName && IsPlainName(name)) {
     const std::string path = PlayerLibraryPath(name);
-    if (FileExists(path)) {
+    // Only a regular file is loaded: loading a pipe would block.
+    if (IsRegularFile(path)) {
       try {
         return std::make_unique<TDllPlayer>(path, display, dispatcher, notify);
       } catch (const std::exception&) {

@@ -17,7 +17,7 @@ namespace vombrel {
 inline constexpr std::string_view kDefaultPlayerName = "Default";
 
 // "Default" gives the built-in engine. Another name gives the plug-in engine for
-// AppSubDir("Players") + name + ".so" when that file exists; when building it fails, the
+// PlayerLibraryPath(name) when that is a regular file; when building it fails, the
 // "MSG_CANT_INIT_PLAYER" box (title "TTL_ERRORE") is shown and the built-in engine is
 // returned. A name whose library does not exist (or that names a folder path) gives the
 // built-in engine without a message. `display` may be null; the dispatcher must outlive
@@ -28,7 +28,9 @@ std::unique_ptr<TBasePlayer> CreatePlayerEngine(std::string_view name, DisplayCo
 // DeinitPlayer, then destroys the engine and clears the reference (nothing when empty).
 void DestroyPlayerEngine(std::unique_ptr<TBasePlayer>& engine);
 
-// The library a plug-in name stands for: AppSubDir("Players") + name + ".so".
+// The library a plug-in name stands for: AppSubDir("Players") + name + ".so", or the
+// library the folder's listing shows under the name with its extension in other letters
+// ("<name>.SO"), so that every name PlayerEngineNames offers opens its own library.
 std::string PlayerLibraryPath(std::string_view name);
 
 // The names the options offer: "Default", then the base names of the "*.so" libraries in

@@ -1,5 +1,7 @@
 #include "Inifile.h"
 
+#include <cerrno>
+
 #include "Supportfiles.h"
 #include "Textcodec.h"
 
@@ -54,6 +56,8 @@ std::optional<std::size_t> FindKey(const Lines& lines, std::string_view section,
   return found;
 }
 
+std::string WriteErrorText(const std::string& path) { return FormatText("Unable to write to %s", path); }
+
 // The file decoded, with its lines as views into the text: what every read works on.
 struct IniView {
   std::string text;
@@ -80,9 +84,16 @@ struct IniView {
 struct IniLines {
   std::vector<std::string> lines;
 
+  // A missing file is an empty one; a file that is there but cannot be read fails the
+  // write, which would otherwise replace the file's keys by the one being written.
   static IniLines Load(const std::string& path) {
     IniLines ini;
-    if (auto bytes = ReadFileBytes(path)) ini.lines = SplitLines(DecodeText(*bytes));
+    int error = 0;
+    if (auto bytes = ReadFileBytes(path, &error)) {
+      ini.lines = SplitLines(DecodeText(*bytes));
+    } else if (error != ENOENT) {
+      throw IniWriteError(WriteErrorText(path));
+    }
     return ini;
   }
 
@@ -143,7 +154,7 @@ std::string StoredValue(std::string_view line) {
 void Save(const std::string& path, const IniLines& ini) {
   ForceDirectories(ExtractFilePath(path));
   if (!WriteFileAtomically(path, JoinLinesCrLf(ini.lines)))
-    throw IniWriteError(FormatText("Unable to write to %s", path));
+    throw IniWriteError(WriteErrorText(path));
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace vombrel {
 namespace {
@@ -142,24 +144,78 @@ void ListFileBaseNames(StringList& list, std::string_view pattern) {
   }
 }
 
-std::optional<std::string> ReadFileBytes(std::string_view path) {
-  const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+std::string ListedFilePath(std::string_view folder, std::string_view baseName, std::string_view extension) {
+  const std::string exact = std::string(folder) + std::string(baseName) + std::string(extension);
   struct stat st{};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    return std::nullopt;
+  if (lstat(exact.c_str(), &st) == 0) return exact;
+  for (const std::string& listed : ListFiles(std::string(folder) + "*" + std::string(extension))) {
+    const std::string name = ExtractFileName(listed);
+    if (name.size() == baseName.size() + extension.size() && name.compare(0, baseName.size(), baseName) == 0 &&
+        SameText(std::string_view(name).substr(baseName.size()), extension))
+      return listed;
   }
-  // Every read error is a failure: a half-read file must never pass for a short one.
+  return exact;
+}
+
+bool IsRegularFile(std::string_view path) {
+  struct stat st{};
+  return stat(std::string(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+int NotRegularError(mode_t mode) { return S_ISDIR(mode) ? EISDIR : kNotRegularFileError; }
+
+}  // namespace
+
+int OpenRegularFile(std::string_view path) {
+  const std::string name(path);
+  // Looked at before opening: opening a device can have effects of its own.
+  struct stat st{};
+  if (stat(name.c_str(), &st) != 0) return -1;
+  if (!S_ISREG(st.st_mode)) {
+    errno = NotRegularError(st.st_mode);
+    return -1;
+  }
+  // Non-blocking, in case a pipe took the file's place since: the open cannot hang.
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return -1;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int code = S_ISREG(st.st_mode) ? errno : NotRegularError(st.st_mode);
+    close(fd);
+    errno = code;
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::string FileErrorText(int error) {
+  if (error == kNotRegularFileError) return "Not a regular file";
+  return std::strerror(error);
+}
+
+std::optional<std::string> ReadFileBytes(std::string_view path, int* error) {
+  auto fail = [&](int code) -> std::optional<std::string> {
+    if (error) *error = code;
+    return std::nullopt;
+  };
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return fail(errno);
+  struct stat st{};
+  if (fstat(fd, &st) != 0) st.st_size = 0;
   std::string bytes;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  // The size is only a hint (the file may change while it is read), and a bounded one.
+  if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{64} << 20)));
+  // Every read error is a failure: a half-read file must never pass for a short one.
   char buffer[65536];
   for (;;) {
     const auto n = read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      const int code = errno;
       close(fd);
-      return std::nullopt;
+      return fail(code);
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
@@ -168,41 +224,117 @@ std::optional<std::string> ReadFileBytes(std::string_view path) {
   return bytes;
 }
 
-bool WriteFileAtomically(std::string_view path, std::string_view bytes, std::string* error) {
-  const std::string target(path);
-  std::string temporary = target + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  auto fail = [&](int code) {
-    if (error) *error = std::strerror(code);
-    return false;
-  };
-  if (fd < 0) return fail(errno);
-  // Keep the permissions of the file being replaced; a new file gets the usual ones.
-  struct stat st{};
-  const mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  fchmod(fd, mode);
+namespace {
+
+constexpr int kMaxLinkHops = 40;
+
+// The file a path leads to after every symbolic link at its end has been followed (a
+// dangling link leads to the file it would create); nullopt with errno on a loop.
+std::optional<std::string> FollowLinks(std::string path) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const auto length = readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) return std::nullopt;
+    if (length == 0) {
+      errno = ENOENT;
+      return std::nullopt;
+    }
+    if (static_cast<std::size_t>(length) >= target.size()) {
+      errno = ENAMETOOLONG;  // the link changed while being read
+      return std::nullopt;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    path = target.front() == '/' ? target : ExtractFilePath(path) + target;
+  }
+  errno = ELOOP;
+  return std::nullopt;
+}
+
+// Whether the mode grants anybody write access: what protects a file (or folder) from
+// being replaced even where the permission test passes (the superuser).
+bool ModeAllowsWriting(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
+// 0 when the user may replace the file at target (whose stat is given when it exists),
+// else the errno-style reason.
+int ReplaceRefusal(const std::string& target, const struct stat* existing) {
+  const std::string folder = ExtractFilePath(target).empty() ? "." : ExtractFilePath(target);
+  struct stat dir{};
+  if (stat(folder.c_str(), &dir) != 0) return errno;
+  if (!ModeAllowsWriting(dir.st_mode)) return EACCES;
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  if (!existing) return 0;
+  if (!S_ISREG(existing->st_mode)) return NotRegularError(existing->st_mode);
+  if (!ModeAllowsWriting(existing->st_mode)) return EACCES;
+  if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  return 0;
+}
+
+// A new, empty file beside the target, created with rw-rw-rw- less the umask (so the
+// system applies the umask, and a default ACL, as for any new file); -1 with errno.
+int CreateTemporaryBeside(const std::string& target, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = target + ".";
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
     const auto n = write(fd, bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      const int code = n < 0 ? errno : ENOSPC;
-      close(fd);
-      unlink(temporary.c_str());
-      return fail(code);
+      if (n == 0) errno = ENOSPC;
+      return false;
     }
     written += static_cast<std::size_t>(n);
   }
-  if (fsync(fd) != 0 || close(fd) != 0) {
-    const int code = errno;
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(std::string_view path, std::string_view bytes, std::string* error) {
+  auto fail = [&](int code) {
+    if (error) *error = FileErrorText(code);
+    return false;
+  };
+  const auto followed = FollowLinks(std::string(path));
+  if (!followed) return fail(errno);
+  const std::string& target = *followed;
+  struct stat st{};
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return fail(errno);
+  if (const int refusal = ReplaceRefusal(target, exists ? &st : nullptr)) return fail(refusal);
+
+  std::string temporary;
+  const int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0) return fail(errno);
+  auto abandon = [&](int code) {
     unlink(temporary.c_str());
     return fail(code);
+  };
+  if (exists) {
+    // The replacement keeps what made the old file the user's: owner, group and mode.
+    // Changing the owner needs a privilege a user lacks; then the mode alone is kept.
+    if (st.st_uid != geteuid() || st.st_gid != getegid()) (void)!fchown(fd, st.st_uid, st.st_gid);
+    fchmod(fd, st.st_mode & 07777);
   }
-  if (rename(temporary.c_str(), target.c_str()) != 0) {
+  if (!WriteAll(fd, bytes) || fsync(fd) != 0) {
     const int code = errno;
-    unlink(temporary.c_str());
-    return fail(code);
+    close(fd);
+    return abandon(code);
   }
+  if (close(fd) != 0) return abandon(errno);
+  if (rename(temporary.c_str(), target.c_str()) != 0) return abandon(errno);
   return true;
 }
 

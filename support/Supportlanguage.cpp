@@ -111,7 +111,7 @@ std::string LabelCaptionText(std::string_view value, std::string_view lineBreak)
 }
 
 std::string LanguageFilePath(std::string_view name) {
-  return AppSubDir("Langs") + std::string(name) + ".lng";
+  return ListedFilePath(AppSubDir("Langs"), name, ".lng");
 }
 
 void ShowLanguageFileNotFound() {

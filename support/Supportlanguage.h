@@ -76,7 +76,8 @@ StringList SplitLanguageItems(std::string_view value);
 // A label's "Caption": every "§" becomes lineBreak (Qt labels break at LF).
 std::string LabelCaptionText(std::string_view value, std::string_view lineBreak = "\n");
 
-// "<program folder>/Langs/<name>.lng".
+// "<program folder>/Langs/<name>.lng", or the file the folder's listing shows under the
+// name with its extension in other letters ("<name>.LNG").
 std::string LanguageFilePath(std::string_view name);
 
 // The error box of a missing language file: text "Language file not found." and

@@ -9,6 +9,9 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace vombrel {
@@ -16,6 +19,8 @@ namespace vombrel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// The text of a buffer that cannot be had (the platform's words for its code 7).
+constexpr std::string_view kNoMemoryText = "Unable to allocate or lock memory.";
 constexpr auto kStartTimeout = std::chrono::milliseconds(3000);
 
 double NowMs() {
@@ -204,7 +209,11 @@ struct CaptureCallbacks {
 // has taken or refused it. Returns 0 or the server's error code.
 int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, uint32_t bufferSize, uint32_t bufferCount,
                                  uint32_t bytesPer50ms) {
-  buffer.assign(bufferSize, '\0');
+  try {
+    buffer.assign(bufferSize, '\0');
+  } catch (const std::bad_alloc&) {
+    return kWaveErrorNoMemory;
+  }
   loop = pa_threaded_mainloop_new();
   if (!loop) return PA_ERR_INTERNAL;
   pa_threaded_mainloop_lock(loop);
@@ -260,7 +269,8 @@ int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, uint32_t bufferSize
   pa_stream_set_read_callback(stream, &CaptureCallbacks::Read, this);
   pa_stream_set_overflow_callback(stream, &CaptureCallbacks::Overflow, this);
   pa_buffer_attr attr{};
-  attr.maxlength = bufferSize * bufferCount;
+  // The server's limit is 32 bits, and (uint32_t)-1 would mean "its own default".
+  attr.maxlength = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{bufferSize} * bufferCount, UINT32_MAX - 1));
   attr.fragsize = std::min(bufferSize, bytesPer50ms);
   attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
   if (pa_stream_connect_record(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
@@ -355,21 +365,27 @@ bool TWaveAudioIn::OpenDevice() {
   const pa_sample_spec spec = SampleSpecOf(format);
   if (!pa_sample_spec_valid(&spec)) RaiseDeviceError(PA_ERR_NOTSUPPORTED);
 
+  // A buffer length whose buffer size does not fit is refused, not cut: a cut size could
+  // be 0, and a buffer of 0 bytes never fills.
+  const std::optional<uint32_t> bufferSize = FittingWaveBufferSize(format, BufferLength());
+  if (!bufferSize) {
+    SetLastError(kWaveErrorNoMemory, std::string(kNoMemoryText));
+    return false;
+  }
   format_ = format;
   stats_ = TCaptureStats{};
-  const uint32_t bufferSize = CalcWaveBufferSize(format, BufferLength());
   const uint32_t per50ms = std::max<uint32_t>(CalcWaveBufferSize(format, 50), format.blockAlign);
   auto capture = std::make_unique<Capture>();
   capture->owner = this;
   active_ = true;
   const uint32_t count = BufferCount();
   g.unlock();
-  const int code = capture->Start(spec, bufferSize, count, per50ms);
+  const int code = capture->Start(spec, *bufferSize, count, per50ms);
   if (code != 0) capture->Teardown();
   g.lock();
   if (code != 0) {
     active_ = false;
-    SetLastError(code, pa_strerror(code));
+    SetLastError(code, code == kWaveErrorNoMemory ? std::string(kNoMemoryText) : pa_strerror(code));
     return false;
   }
   SetLastError(0, {});

@@ -90,7 +90,9 @@ uint64_t TFileStream::Size() {
 
 bool TFileStream::Flush() {
   if (!regular_) return true;
-  return ::fdatasync(fd_) == 0 || Fail(errno);
+  if (::fdatasync(fd_) == 0) return true;
+  // A file system without the call has nothing to flush; everything else is a failure.
+  return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP || Fail(errno);
 }
 
 // ---- TMemoryStream ----
@@ -197,12 +199,17 @@ size_t TWaveStreamAdapter::Write(const void* data, size_t size) {
   if (!started_ || failed_ || size == 0) return 0;
   if (size > kMaxWaveDataSize - dataSize_) return 0;
   if (!stream_->WriteAt(kWaveHeaderSize + dataSize_, data, size)) return 0;
+  const uint32_t before = dataSize_;
   dataSize_ += static_cast<uint32_t>(size);
   // The samples reach the disk before the header that counts them, so an interrupted
   // recording never claims bytes it does not hold.
-  stream_->Flush();
+  if (stream_->Flush() && WriteSizes()) return size;
+  // The samples are not durable, or the pad byte after them or a size field could not be
+  // written (a full disk): they are not counted, the header is put back to the samples
+  // before them (rewriting existing bytes needs no room), and the write counts as failed.
+  dataSize_ = before;
   WriteSizes();
-  return size;
+  return 0;
 }
 
 bool TWaveStreamAdapter::EndRewrite() {

@@ -96,8 +96,9 @@ class TWaveStreamAdapter {
   // step fails; nothing is written afterwards then.
   bool BeginRewrite(const TWaveFormatEx& format);
   // Appends samples at the end of the data chunk and updates the sizes in the header.
-  // Returns the number of bytes written: size, or 0 when the write failed (then the
-  // header still describes the samples written before).
+  // Returns the number of bytes written: size, or 0 when the samples, their pad byte or
+  // the header could not be written (then the header still describes the samples written
+  // before, and the next write starts where these would have).
   size_t Write(const void* data, size_t size);
   // Finishes the image: sizes, the pad byte of an odd data size, the stream cut to the end
   // of the data; the header is read back and checked. False when the image was not

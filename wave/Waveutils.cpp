@@ -1,12 +1,20 @@
 #include "wave/Waveutils.h"
 
-#include <cmath>
-
 namespace vombrel {
 
 namespace {
+
 constexpr uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000};
+
+uint64_t WaveBufferBytes(const TWaveFormatEx& format, uint32_t milliseconds) {
+  // In integers, exactly: the product of two 32-bit values fits 64 bits; + 500 rounds
+  // halves away from zero.
+  uint64_t size = (uint64_t{milliseconds} * format.avgBytesPerSec + 500) / 1000;
+  if (format.blockAlign > 1 && size % format.blockAlign != 0) size += format.blockAlign - size % format.blockAlign;
+  return size;
 }
+
+}  // namespace
 
 void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm) {
   if (pcm <= nonePCM || pcm >= kPCMFormatCount) return;
@@ -22,9 +30,12 @@ void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm) {
 }
 
 uint32_t CalcWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
-  const double exact = static_cast<double>(milliseconds) * format.avgBytesPerSec / 1000.0;
-  auto size = static_cast<uint64_t>(std::llround(exact));
-  if (format.blockAlign > 1 && size % format.blockAlign != 0) size += format.blockAlign - size % format.blockAlign;
+  return static_cast<uint32_t>(WaveBufferBytes(format, milliseconds));
+}
+
+std::optional<uint32_t> FittingWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds) {
+  const uint64_t size = WaveBufferBytes(format, milliseconds);
+  if (size > UINT32_MAX) return std::nullopt;
   return static_cast<uint32_t>(size);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -39,8 +40,12 @@ void SetPCMAudioFormatS(TWaveFormatEx& format, TPCMFormat pcm);
 
 // Bytes of a buffer holding `milliseconds` of sound: ms x average bytes per second / 1000
 // to the nearest integer (halves away from zero), raised to the next multiple of the
-// block align when it is not one (block align 0 or 1: unchanged).
+// block align when it is not one (block align 0 or 1: unchanged). Cut to 32 bits: a
+// device takes a length only when FittingWaveBufferSize has a size for it.
 uint32_t CalcWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds);
+// The same size when it fits 32 bits; nullopt when the length asks for more (such a
+// buffer cannot be had: the device refuses to open rather than work with a cut size).
+std::optional<uint32_t> FittingWaveBufferSize(const TWaveFormatEx& format, uint32_t milliseconds);
 
 // The 18 bytes as they are stored in a file, and back.
 std::string EncodeWaveFormat(const TWaveFormatEx& format);

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -164,6 +165,42 @@ TEST_F(MessageTable, CurrentLanguageIsHeldAsSet) {
   EXPECT_EQ(CurrentLanguage(), "Deutsch");
   EXPECT_EQ(LanguageFilePath(CurrentLanguage()), root_.string() + "/Langs/Deutsch.lng");
   SetCurrentLanguage("");
+}
+
+TEST_F(MessageTable, ListedNamesOpenTheListedFile) {
+  // The listing matches "*.lng" without regard to case; the name it gives must open the
+  // very file it listed.
+  std::ofstream(root_ / "Langs" / "Deutsch.LNG", std::ios::binary) << "*MSG=deutsch\r\n";
+  std::ofstream(root_ / "Langs" / "Francais.Lng", std::ios::binary) << "*MSG=francais\r\n";
+  WriteLanguage("English", "*MSG=english\r\n");
+  struct Case { const char* name; const char* file; const char* message; };
+  const Case cases[] = {
+      {"Deutsch", "Deutsch.LNG", "deutsch"},
+      {"Francais", "Francais.Lng", "francais"},
+      {"English", "English.lng", "english"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(LanguageFilePath(c.name), (root_ / "Langs" / c.file).string());
+    LoadMessages(LanguageFilePath(c.name));
+    EXPECT_EQ(Translate("MSG", "x"), c.message);
+  }
+  StringList listed;
+  for (const std::string& path : ListFiles(AppSubDir("Langs") + "*.lng")) listed.push_back(FileBaseName(path));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (StringList{"Deutsch", "English", "Francais"}));
+  EXPECT_TRUE(reporter_.messages.empty());
+}
+
+TEST_F(MessageTable, SpecialFilesCountAsMissing) {
+  WriteLanguage("English", "*MSG=english\r\n");
+  ASSERT_EQ(mkfifo((root_ / "Langs" / "Pipe.lng").c_str(), 0666), 0);
+  fs::create_symlink("/dev/zero", root_ / "Langs" / "Zero.lng");
+  for (const char* name : {"Pipe", "Zero"}) {
+    SCOPED_TRACE(name);
+    LoadMessages(LanguageFilePath(name));  // neither blocks nor reads for ever
+    EXPECT_EQ(Translate("MSG", "x"), "english");
+  }
 }
 
 TEST_F(MessageTable, UnreadableFileCountsAsMissing) {

@@ -7,6 +7,7 @@
 
 #include "Fixtures.h"
 #include "mediainfo/Mediafile.h"
+#include "mediainfo/Mp3tag.h"
 #include "mediainfo/Trackinfo.h"
 
 using namespace vombrel;
@@ -97,6 +98,29 @@ TEST(TrackInfo, ReaderFailuresFailThePlayAttempt) {
   EXPECT_THROW(ReadTrackInfo(dir.Path() + "missing.ogg"), MediaReadError);
   // A missing file of an unknown type is not read at all.
   EXPECT_NO_THROW(ReadTrackInfo(dir.Path() + "missing.wav"));
+}
+
+TEST(MediaFile, OnlyRegularFilesAreOpened) {
+  TempFolder dir;
+  // A pipe without a writer would block the open; a device would read without end.
+  const std::string pipe = dir.Path() + "pipe.mp3";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+  const std::string link = dir.Path() + "link.mp3";
+  ASSERT_EQ(symlink("/dev/zero", link.c_str()), 0);
+  for (const std::string& path : {pipe, link, std::string("/dev/zero"), dir.Path()}) {
+    SCOPED_TRACE(path);
+    EXPECT_THROW(MediaFile file(path), MediaReadError);
+    if (path.ends_with(".mp3")) {  // files of other types are not read
+      EXPECT_THROW(ReadTrackInfo(path), MediaReadError);
+    }
+    Tmp3Tag tag;
+    EXPECT_THROW(tag.WriteToFile(path), MediaWriteError);
+  }
+  try {
+    MediaFile file(pipe);
+  } catch (const MediaReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + pipe + "\". Not a regular file");
+  }
 }
 
 TEST(ReadTitle, ByExtension) {

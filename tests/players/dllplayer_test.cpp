@@ -1,6 +1,7 @@
 // The plug-in engine and the engine factory, with test plug-ins built by the suite.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -265,6 +266,8 @@ class FactoryTest : public ::testing::Test {
     fs::copy_file(kFullPlugin, players + "default.so");
     fs::copy_file(kNoDescriptionPlugin, players + "NoDescription.so");
     std::ofstream(players + "Broken.so") << "not a library";
+    fs::copy_file(kFullPlugin, players + "Upper.SO");  // listed by "*.so" as "Upper"
+    mkfifo((players + "Pipe.so").c_str(), 0666);       // loading it would block
   }
   ~FactoryTest() override {
     SetAppDirForTesting(std::nullopt);
@@ -301,6 +304,9 @@ TEST_F(FactoryTest, NamesChooseTheEngineAndFailuresFallBackToTheBuiltInOne) {
       {"", "Default Player", {}},
       {"NoDescription", "Default Player", {{kCantInit, "Errore"}}},
       {"Broken", "Default Player", {{kCantLoad, "Vombrel"}, {kCantInit, "Errore"}}},
+      {"Upper", "Test Player", {}},
+      {"upper", "Default Player", {}},
+      {"Pipe", "Default Player", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -323,8 +329,9 @@ TEST_F(FactoryTest, OfferedNamesAreDefaultAndTheLibrariesInPlayers) {
   ASSERT_FALSE(names.empty());
   EXPECT_EQ(names[0], "Default");
   std::sort(names.begin() + 1, names.end());
-  EXPECT_EQ(names, (StringList{"Default", "Broken", "Full", "NoDescription", "default"}));
+  EXPECT_EQ(names, (StringList{"Default", "Broken", "Full", "NoDescription", "Pipe", "Upper", "default"}));
   EXPECT_EQ(PlayerLibraryPath("Full"), appDir + "Players/Full.so");
+  EXPECT_EQ(PlayerLibraryPath("Upper"), appDir + "Players/Upper.SO");
 }
 
 TEST_F(FactoryTest, DestroyingNoEngineDoesNothing) {

@@ -159,6 +159,43 @@ TEST_F(PlaylistFiles, WriteFailureIsReportedAndLeavesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path("no-such-folder")));
 }
 
+TEST_F(PlaylistFiles, ReadOnlyPlaylistIsNotReplaced) {
+  const auto path = dir.Path("protected.vpl");
+  dir.Write(path, "kept\r\n");
+  chmod(path.c_str(), 0444);
+  model.Entries = {"other"};
+  EXPECT_THROW(model.SavePlaylistFile(path), PlaylistWriteError);
+  EXPECT_EQ(dir.Read(path), "kept\r\n");
+  EXPECT_TRUE(recent.empty());
+  struct stat st{};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(PlaylistFiles, SavingThroughALinkReplacesTheLinkedPlaylist) {
+  const auto real = dir.Path("real.m3u");
+  const auto link = dir.Path("link.m3u");
+  dir.Write(real, "before\r\n");
+  std::filesystem::create_symlink("real.m3u", link);
+  model.Entries = {"after"};
+  model.SavePlaylistFile(link);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(dir.Read(real), "after\r\n");
+}
+
+TEST_F(PlaylistFiles, SpecialFilesAreNoPlaylists) {
+  // A pipe with no writer would block the read for ever, a device would never end.
+  const auto pipe = dir.Path("pipe.vpl");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+  for (const std::string& path : {pipe, "/dev/zero"s, "/dev/null"s}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(ReadPlaylistFile(path), std::nullopt);
+    model.LoadPlaylistFile(path);
+    EXPECT_EQ(model.Entries, (StringList{"old1", "old2"}));
+    EXPECT_TRUE(recent.empty());
+  }
+}
+
 TEST_F(PlaylistFiles, AutosaveAtStartUp) {
   dir.Write(AutosavePath(), "x\r\ny\r\n");
   model.LoadAutosave();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -6,6 +7,7 @@
 
 #include "support/Configurazione.h"
 #include "support/Supportfiles.h"
+#include "tests/support/Otheruser.h"
 
 using namespace vombrel;
 namespace fs = std::filesystem;
@@ -192,6 +194,57 @@ TEST_F(Store, RefusedWriteNamesTheFile) {
   } catch (const IniWriteError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + store.IniFileName());
   }
+}
+
+TEST_F(Store, AFileThatCannotBeReadFailsTheWriteAndStaysAsItWas) {
+  const std::string settings = "[General]\r\nLanguage=Italiano\r\nRepeat=False\r\n";
+  auto expectRefused = [&](TConfigurazione& store) {
+    try {
+      store.WriteBool("General", "Shuffle", true);
+      ADD_FAILURE() << "write succeeded";
+    } catch (const IniWriteError& e) {
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + store.IniFileName());
+    }
+  };
+
+  // Something other than a file at the path: neither read (no wait for a writer of the
+  // pipe) nor replaced.
+  for (const char* what : {"pipe", "folder"}) {
+    SCOPED_TRACE(what);
+    fs::remove_all(Ini());
+    fs::create_directories(Ini().parent_path());
+    if (std::string(what) == "pipe") {
+      ASSERT_EQ(mkfifo(Ini().c_str(), 0666), 0);
+    } else {
+      fs::create_directories(Ini());
+    }
+    auto store = Make();
+    EXPECT_EQ(store.ReadString("General", "Language", "English"), "English");
+    expectRefused(store);
+    EXPECT_EQ(std::string(what) == "pipe", fs::is_fifo(Ini()));
+  }
+  fs::remove_all(Ini());
+
+  // A settings file its user may write but not read (mode 0200), seen by that user.
+  const fs::path folder = Ini().parent_path();
+  Spit(Ini(), settings);
+  chmod(root_.c_str(), 0755);
+  chmod((root_ / "cfg").c_str(), 0755);
+  ASSERT_EQ(chown(folder.c_str(), vombrel::testing::kUnprivilegedId, vombrel::testing::kUnprivilegedId), 0);
+  ASSERT_EQ(chown(Ini().c_str(), vombrel::testing::kUnprivilegedId, vombrel::testing::kUnprivilegedId), 0);
+  chmod(Ini().c_str(), 0200);
+  const int result = vombrel::testing::RunAsOrdinaryUser([&] {
+    auto store = Make();
+    if (store.ReadString("General", "Language", "English") != "English") return 1;
+    try {
+      store.WriteBool("General", "Shuffle", true);
+      return 2;
+    } catch (const IniWriteError& e) {
+      return std::string(e.what()) == "Unable to write to " + store.IniFileName() ? 0 : 3;
+    }
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Slurp(Ini()), settings) << "the file keeps every key";
 }
 
 TEST_F(Store, BadFilesGiveDefaults) {

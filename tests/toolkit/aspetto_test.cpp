@@ -1,5 +1,6 @@
 // Scheme files, roles and colour arithmetic (no toolkit involved).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -171,6 +172,13 @@ TEST_F(SchemeFolder, MissingFileGivesDefaultsAndUnreadableFileThrows) {
   EXPECT_THROW(ReadSchemeLines(Path("none.clr")), SchemeReadError);
   std::filesystem::create_directories(folder_ / "folder.clr");
   EXPECT_THROW(ReadSchemeLines(Path("folder.clr")), SchemeReadError);
+  // Special files are not read: a pipe would block, a device would never end.
+  ASSERT_EQ(mkfifo(Path("pipe.clr").c_str(), 0666), 0);
+  std::filesystem::create_symlink("/dev/zero", folder_ / "zero.clr");
+  for (const char* name : {"pipe.clr", "zero.clr"}) {
+    EXPECT_THROW(ReadSchemeLines(Path(name)), SchemeReadError) << name;
+    EXPECT_THROW(SchemeColorsForPainting(Path(name)), SchemeReadError) << name;
+  }
 }
 
 TEST(SchemeState, CurrentPathIsInTheUserFolderAndWorkingColorsStartBlack) {

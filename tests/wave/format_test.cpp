@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <vector>
 
 #include "tests/wave/Soundtestkit.h"
 #include "wave/Wavestorage.h"
@@ -90,6 +92,18 @@ TEST(CalcWaveBufferSize, RoundsToNearestThenUpToBlockAlign) {
   for (const auto& c : cases) EXPECT_EQ(CalcWaveBufferSize(c.format, c.ms), c.bytes) << c.ms;
 }
 
+TEST(CalcWaveBufferSize, ASizeBeyond32BitsIsRefusedNotCut) {
+  struct Case { TPCMFormat pcm; uint32_t ms; std::optional<uint32_t> bytes; };
+  const Case cases[] = {
+      {Stereo16bit44100Hz, 1000, 176400u},
+      {Mono8Bit8000Hz, 536870911, 4294967288u},       // the largest length that fits
+      {Mono8Bit8000Hz, 536870912, std::nullopt},      // 2^32 bytes: cut, it would be 0
+      {Stereo16bit48000Hz, 22369622, std::nullopt},   // just over 2^32
+      {Stereo16bit48000Hz, 4294967295u, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FittingWaveBufferSize(FormatOf(c.pcm), c.ms), c.bytes) << c.ms;
+}
+
 // ---- the WAV image ----
 
 namespace {
@@ -163,6 +177,42 @@ TEST(WaveStreamAdapter, FailedWritesKeepTheHeaderTrueToTheFile) {
   TWaveStreamAdapter refused(&noRoom, false);
   EXPECT_FALSE(refused.BeginRewrite(format));
   EXPECT_EQ(refused.Write(buffer.data(), buffer.size()), 0u) << "nothing is written after a failed header";
+}
+
+TEST(WaveStreamAdapter, APadByteWithoutRoomFailsTheWrite) {
+  // 8-bit mono: an odd buffer needs a pad byte after it. Where the disk has room for the
+  // samples but not for that byte, the write fails like any other, and the header keeps
+  // describing the samples before.
+  const TWaveFormatEx format = FormatOf(Mono8bit11025Hz);
+  struct Case {
+    const char* what;
+    size_t room;                   // bytes the disk takes in all
+    std::vector<size_t> writes;    // buffer sizes written in turn
+    std::vector<size_t> results;   // what each write returns
+    uint32_t dataSize;             // what the header says at the end
+  };
+  const Case cases[] = {
+      {"odd buffer filling the disk", 46 + 11025, {11025}, {0}, 0},
+      {"room for the pad byte", 46 + 11026, {11025}, {11025}, 11025},
+      {"second odd buffer", 46 + 11026 + 11025, {11025, 11025}, {11025, 11025}, 22050},
+      {"even after odd, then odd without room", 46 + 11025 + 3 + 1, {11025, 3, 1}, {11025, 3, 0}, 11028},
+      {"full disk, then a smaller buffer fits", 46 + 4, {5, 3}, {0, 3}, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FullDiskStream stream(c.room);
+    TWaveStreamAdapter adapter(&stream, false);
+    ASSERT_TRUE(adapter.BeginRewrite(format));
+    for (size_t i = 0; i < c.writes.size(); ++i) {
+      const std::string buffer(c.writes[i], '\x80');
+      EXPECT_EQ(adapter.Write(buffer.data(), buffer.size()), c.results[i]) << "write " << i;
+    }
+    // While recording, the header counts the samples it can vouch for.
+    EXPECT_EQ(Le32(stream.bytes, 42), c.dataSize);
+    EXPECT_EQ(Le32(stream.bytes, 4), 38u + c.dataSize + (c.dataSize & 1U));
+    EXPECT_TRUE(adapter.EndRewrite());
+    ExpectHeader(stream.bytes, format, c.dataSize);
+  }
 }
 
 TEST(ReadWaveHeader, TrustsNoSizeField) {

@@ -248,6 +248,30 @@ TEST_F(Recorder, RefusedFormatAndMissingServerLeaveTheHeaderOnlyFile) {
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
 
+TEST_F(Recorder, ABufferLengthWhoseBufferDoesNotFitIsRefused) {
+  // 2^29 ms of 8000 bytes a second is 2^32 bytes: cut to 32 bits it would be a buffer of
+  // 0 bytes, which never fills.
+  TStockAudioRecorder recorder;
+  recorder.SetPCMFormat(Mono8Bit8000Hz);
+  recorder.SetBufferLength(536870912);
+  const std::string path = PathOf("huge-buffer.wav");
+  EXPECT_FALSE(recorder.RecordToFile(path));
+  EXPECT_FALSE(recorder.Active());
+  EXPECT_EQ(recorder.GetLastErrorText(), "Unable to allocate or lock memory.");
+  EXPECT_EQ(recorder.LastErrorCode(), kWaveErrorNoMemory);
+  const std::string bytes = ReadFile(path);
+  ASSERT_EQ(bytes.size(), 46u) << "the header-only file of a refused open";
+  EXPECT_EQ(Le32(bytes, 42), 0u);
+
+  // A length that fits records as usual afterwards.
+  recorder.SetBufferLength(100);
+  ASSERT_TRUE(recorder.RecordToFile(path)) << recorder.GetLastErrorText();
+  ASSERT_TRUE(WaitUntil([&] { return recorder.CaptureStats().buffersWritten >= 1; }));
+  recorder.SetActive(false);
+  recorder.WaitUntilClosed();
+  EXPECT_GE(CheckWaveFile(ReadFile(path), FormatOf(Mono8Bit8000Hz)), 800u);
+}
+
 TEST_F(Recorder, FullDiskIsReportedAndCapturingGoesOn) {
   TStockAudioRecorder recorder;
   recorder.SetPCMFormat(Mono16bit8000Hz);
