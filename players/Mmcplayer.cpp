@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 
 namespace vombrel {
@@ -157,6 +158,8 @@ MMFileInfoPtr TMMCPlayer::Open(const std::string& fileName) {
 
 std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
   if (playbin_ == nullptr) return "The player is not initialised";
+  // A named pipe would block the pipeline's start for ever, a device would never end.
+  if (!IsRegularFile(fileName)) return "Not a regular file";
   {
     std::lock_guard lock(busMutex_);
     lastError_.clear();

@@ -54,6 +54,7 @@ std::string MakeFixtures(const std::string& target) {
   source.read(head.data(), static_cast<std::streamsize>(head.size()));
   WriteBytes(f + "truncated.mp3", head);
   fs::create_directory(f + "folder.mp3");
+  Make("mkfifo " + f + "pipe.mp3");  // nobody ever writes to it
   std::error_code error;
   fs::rename(scratch, target, error);
   if (error) fs::remove_all(scratch, error);
@@ -66,7 +67,7 @@ bool RunCommand(const std::string& command) { return std::system(command.c_str()
 
 const MediaFixtures& Fixtures() {
   static const MediaFixtures fixtures = [] {
-    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-2";
+    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-3";
     return MediaFixtures{fs::is_directory(target) ? target + "/" : MakeFixtures(target)};
   }();
   return fixtures;

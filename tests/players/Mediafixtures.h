@@ -15,7 +15,7 @@ struct MediaFixtures {
 // tone.wma, noxing.mp3 (no Info/Xing header), tone.aac (ADTS), tone.mp2 (one second of a
 // 440 Hz tone each), clip.mpg (MPEG-1 system stream, 176x144,
 // one second), corrupt.mp3 (random bytes), empty.mp3 (0 bytes), truncated.mp3 (the first
-// 200 bytes of tone.mp3) and the folder "folder.mp3".
+// 200 bytes of tone.mp3), the folder "folder.mp3" and the named pipe "pipe.mp3".
 const MediaFixtures& Fixtures();
 
 // Runs a shell command; true when it exits with 0.

@@ -82,7 +82,8 @@ class BadInputTest : public MmcPlayerTest, public ::testing::WithParamInterface<
 
 TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
   const std::string name = GetParam();
-  const std::string path = name.find("://") != std::string::npos ? name : Fixtures().Path(name);
+  const bool whole = name.find("://") != std::string::npos || name.front() == '/';
+  const std::string path = whole ? name : Fixtures().Path(name);
   MMFileInfoPtr info = engine->Open(path);
   ASSERT_TRUE(info);
   EXPECT_EQ(info->Success, 0);
@@ -100,7 +101,7 @@ TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,
                          ::testing::Values("corrupt.mp3", "empty.mp3", "truncated.mp3", "folder.mp3", "missing.mp3",
-                                           "http://example.invalid/stream.mp3"));
+                                           "http://example.invalid/stream.mp3", "/dev/zero", "pipe.mp3"));
 
 TEST_F(MmcPlayerTest, OperationsWithoutAnOpenFileFailOrGiveZero) {
   for (int round = 0; round < 2; ++round) {  // before any Open, then after Close
