@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/Aboutbox.h"
+#include "app/Colori.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
 #include "platform/Volume.h"
@@ -307,6 +308,9 @@ void TFormVombrel::BuildMenus() {
   };
   configMenu_ = new QMenu(this);
   configMenu_->setObjectName("ConfigMenu");
+  auto* cambiaColori = item(configMenu_, "PopupCambiaColori", "Cambia Colori", &TFormVombrel::PopupCambiaColoriClick);
+  cambiaColori->SetHint("Accede al modulo di definizione delle combinazioni di colore.");
+  cambiaColori->SetTag(8);
   item(configMenu_, "PopupRipper", "Acquisisci CD", &TFormVombrel::PopupRipperClick)
       ->SetHint("Accede al modulo di acquisizione delle tracce da CD");
   configMenu_->addSeparator();
@@ -827,6 +831,11 @@ void TFormVombrel::PopupRipperClick() {
   const QString folder = Q(AppSubDir("CdRipper"));
   // The launcher is a separate program; whether it starts is not examined.
   QProcess::startDetached(folder + "CdRipperLaucher", {Q(CurrentLanguage())}, folder);
+}
+
+void TFormVombrel::PopupCambiaColoriClick() {
+  auto* editor = new TFormColori(this);
+  editor->exec();
 }
 
 void TFormVombrel::ButtonSplashClick() {
