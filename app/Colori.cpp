@@ -14,6 +14,7 @@
 #include "support/Supportlanguage.h"
 #include "support/Supportstring.h"
 #include "toolkit/Colorscheme.h"
+#include "toolkit/Components.h"
 #include "toolkit/Translation.h"
 
 namespace vombrel {
@@ -49,13 +50,6 @@ bool WriteWorkingColors(const std::string& path, SchemeFileOrder order) {
   return false;
 }
 
-template <typename T>
-T* TFormColori::Make(QWidget* parent, const char* name) {
-  auto* component = new T(parent);
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
-
 TFormColori::TFormColori(QWidget* mainWindow) : QDialog(mainWindow), mainWindow_(mainWindow) {
   setObjectName("FormColori");
   setWindowTitle("Colori");
@@ -64,8 +58,7 @@ TFormColori::TFormColori(QWidget* mainWindow) : QDialog(mainWindow), mainWindow_
   BuildPreview();
   BuildControls();
   BuildRandomMenu();
-  FormPlacement = new TFormPlacement(this);
-  FormPlacement->setObjectName("FormPlacement");
+  FormPlacement = MakeComponent<TFormPlacement>(this, "FormPlacement");
   BindFormPlacement(UserConfig(), FormPlacement, this);
   ConnectHandlers();
   FormCreate();
@@ -74,25 +67,25 @@ TFormColori::TFormColori(QWidget* mainWindow) : QDialog(mainWindow), mainWindow_
 // The preview: a small copy of the main window. Clicks on its parts pick their roles, so
 // no click travels on to the part underneath.
 void TFormColori::BuildPreview() {
-  PannelloAnteprima = Make<TPanel>(this, "PannelloAnteprima");
+  PannelloAnteprima = MakeComponent<TPanel>(this, "PannelloAnteprima");
   PannelloAnteprima->SetTag(2);
   PannelloAnteprima->setGeometry(cl::kAnteprima);
-  Titlebar = Make<TPanel>(PannelloAnteprima, "Titlebar");
+  Titlebar = MakeComponent<TPanel>(PannelloAnteprima, "Titlebar");
   Titlebar->SetTag(3);
   Titlebar->SetCaption("Vombrel");
   Titlebar->setGeometry(0, 0, cl::kAnteprima.width(), cl::kPreviewTitleHeight);
-  PannelloFlat = Make<TFlatPanel>(PannelloAnteprima, "PannelloFlat");
+  PannelloFlat = MakeComponent<TFlatPanel>(PannelloAnteprima, "PannelloFlat");
   PannelloFlat->setGeometry(cl::kPannelloFlat);
 
-  Pannello = Make<TPanel>(PannelloFlat, "Pannello");
+  Pannello = MakeComponent<TPanel>(PannelloFlat, "Pannello");
   Pannello->setGeometry(cl::kPannello);
-  PannelloInfo = Make<TFlatPanel>(Pannello, "PannelloInfo");
+  PannelloInfo = MakeComponent<TFlatPanel>(Pannello, "PannelloInfo");
   PannelloInfo->SetTag(1);
   PannelloInfo->setGeometry(cl::kPannelloInfo);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   fixed.setPixelSize(11);
   auto label = [&](TLabel*& target, const char* name, const char* caption, QRect geometry) {
-    target = Make<TLabel>(PannelloInfo, name);
+    target = MakeComponent<TLabel>(PannelloInfo, name);
     target->SetCaption(caption);
     target->setFont(fixed);
     target->setGeometry(geometry);
@@ -103,16 +96,16 @@ void TFormColori::BuildPreview() {
   label(SeparatoreTempo, "SeparatoreTempo", "/", QRect(66, 21, 10, 14));
   label(Durata, "Durata", "--.--.--", QRect(78, 21, 60, 14));
 
-  PannelloScorrimento = Make<TPanel>(PannelloFlat, "PannelloScorrimento");
+  PannelloScorrimento = MakeComponent<TPanel>(PannelloFlat, "PannelloScorrimento");
   PannelloScorrimento->setGeometry(cl::kPannelloScorrimento);
-  PosizioneFinto = Make<TFlatPanel>(PannelloScorrimento, "PosizioneFinto");
+  PosizioneFinto = MakeComponent<TFlatPanel>(PannelloScorrimento, "PosizioneFinto");
   PosizioneFinto->SetTag(4);
   PosizioneFinto->setGeometry(cl::kPosizioneFinto);
-  ThumbFinto = Make<TPanel>(PosizioneFinto, "ThumbFinto");
+  ThumbFinto = MakeComponent<TPanel>(PosizioneFinto, "ThumbFinto");
   ThumbFinto->SetTag(4);
   ThumbFinto->setGeometry(cl::kThumbFinto);
 
-  PannelloPulsanti = Make<TPanel>(PannelloFlat, "PannelloPulsanti");
+  PannelloPulsanti = MakeComponent<TPanel>(PannelloFlat, "PannelloPulsanti");
   PannelloPulsanti->setGeometry(cl::kPannelloPulsanti);
   const struct {
     TFlatButton** button;
@@ -123,7 +116,7 @@ void TFormColori::BuildPreview() {
                  {&ButtonStop, "ButtonStop", TGlyph::Stop},    {&ButtonSplash, "ButtonSplash", TGlyph::None}};
   int left = cl::kPreviewButtonLeft;
   for (const auto& plan : buttons) {
-    *plan.button = Make<TFlatButton>(PannelloPulsanti, plan.name);
+    *plan.button = MakeComponent<TFlatButton>(PannelloPulsanti, plan.name);
     (*plan.button)->SetGlyph(plan.glyph);
     (*plan.button)->setGeometry(left, cl::kPreviewButtonTop, cl::kPreviewButtonWidth, cl::kPreviewButtonHeight);
     left += cl::kPreviewButtonWidth + cl::kPreviewButtonGap;
@@ -137,23 +130,23 @@ void TFormColori::BuildPreview() {
 }
 
 void TFormColori::BuildControls() {
-  PnlCombinazione = Make<TPanel>(this, "PnlCombinazione");
+  PnlCombinazione = MakeComponent<TPanel>(this, "PnlCombinazione");
   PnlCombinazione->SetTag(2);
   PnlCombinazione->setGeometry(cl::kPnlCombinazione);
-  ListaCombinazioni = Make<TComboBox>(PnlCombinazione, "ListaCombinazioni");
+  ListaCombinazioni = MakeComponent<TComboBox>(PnlCombinazione, "ListaCombinazioni");
   ListaCombinazioni->setGeometry(cl::kListaCombinazioni);
-  BtnAutoColor = Make<TSpeedButton>(PnlCombinazione, "BtnAutoColor");
+  BtnAutoColor = MakeComponent<TSpeedButton>(PnlCombinazione, "BtnAutoColor");
   BtnAutoColor->setGeometry(cl::kBtnAutoColor);
   BtnAutoColor->SetGlyph(TGlyph::Random);
   BtnAutoColor->SetHint("Generazione casuale tema");
-  RxSpeedButton1 = Make<TSpeedButton>(PnlCombinazione, "RxSpeedButton1");
+  RxSpeedButton1 = MakeComponent<TSpeedButton>(PnlCombinazione, "RxSpeedButton1");
   RxSpeedButton1->setGeometry(cl::kRxSpeedButton1);
   RxSpeedButton1->SetGlyph(TGlyph::ArrowDown);
 
-  GroupComponenti = Make<TGroupBox>(this, "GroupComponenti");
+  GroupComponenti = MakeComponent<TGroupBox>(this, "GroupComponenti");
   GroupComponenti->setGeometry(cl::kGroupComponenti);
   GroupComponenti->SetCaption("Componenti");
-  ListaComponenti = Make<TComboBox>(GroupComponenti, "ListaComponenti");
+  ListaComponenti = MakeComponent<TComboBox>(GroupComponenti, "ListaComponenti");
   ListaComponenti->setGeometry(cl::kListaComponenti);
   for (int role = 0; role < kColorRoleCount; ++role) ListaComponenti->addItem(Q(ColorRoleLabel(role)));
   const struct {
@@ -167,26 +160,26 @@ void TFormColori::BuildControls() {
                 {&LabelB, "LabelB", "B:", &EditBlue, "EditBlue"}};
   int left = 8;
   for (const auto& field : fields) {
-    *field.label = Make<TLabel>(GroupComponenti, field.labelName);
+    *field.label = MakeComponent<TLabel>(GroupComponenti, field.labelName);
     (*field.label)->SetTag(2);
     (*field.label)->SetCaption(field.caption);
     (*field.label)->setGeometry(left, cl::kFieldRowTop, 16, 22);
-    *field.edit = Make<TEdit>(GroupComponenti, field.editName);
+    *field.edit = MakeComponent<TEdit>(GroupComponenti, field.editName);
     (*field.edit)->SetTag(2);
     (*field.edit)->setText("0");
     (*field.edit)->setGeometry(left + 16, cl::kFieldRowTop, 36, 22);
     left += 56;
   }
-  ButtonSceltaColore = Make<TSpeedButton>(GroupComponenti, "ButtonSceltaColore");
+  ButtonSceltaColore = MakeComponent<TSpeedButton>(GroupComponenti, "ButtonSceltaColore");
   ButtonSceltaColore->setGeometry(cl::kButtonSceltaColore);
   ButtonSceltaColore->SetGlyph(TGlyph::Palette);
   ButtonSceltaColore->SetHint("Mostra la palette dei colori");
 
-  PnlPulsanti = Make<TPanel>(this, "PnlPulsanti");
+  PnlPulsanti = MakeComponent<TPanel>(this, "PnlPulsanti");
   PnlPulsanti->SetTag(2);
   PnlPulsanti->setGeometry(cl::kPnlPulsanti);
   auto button = [&](TBitBtn*& target, const char* name, const char* caption, const char* hint, QRect geometry) {
-    target = Make<TBitBtn>(PnlPulsanti, name);
+    target = MakeComponent<TBitBtn>(PnlPulsanti, name);
     target->SetCaption(QString::fromUtf8(caption));
     target->SetHint(QString::fromUtf8(hint));
     target->setGeometry(geometry);
@@ -198,14 +191,12 @@ void TFormColori::BuildControls() {
 }
 
 void TFormColori::BuildRandomMenu() {
-  MenuRandom = new QMenu(this);
-  MenuRandom->setObjectName("MenuRandom");
+  MenuRandom = MakeComponent<QMenu>(this, "MenuRandom");
   // One radio group that a click on the marked item leaves with no item marked.
   auto* group = new QActionGroup(MenuRandom);
   group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   auto item = [&](TMenuItem*& target, const char* name, const char* caption) {
-    target = new TMenuItem(this);
-    target->setObjectName(QString::fromLatin1(name));
+    target = MakeComponent<TMenuItem>(this, name);
     target->setText(QString::fromUtf8(caption));
     target->setCheckable(true);
     group->addAction(target);

@@ -118,8 +118,6 @@ class TFormColori : public QDialog {
   void done(int result) override;
 
  private:
-  template <typename T>
-  T* Make(QWidget* parent, const char* name);
   void BuildPreview();
   void BuildControls();
   void BuildRandomMenu();

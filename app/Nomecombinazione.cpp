@@ -6,6 +6,7 @@
 #include "support/Supportaspetto.h"
 #include "support/Supportfiles.h"
 #include "support/Supportlanguage.h"
+#include "toolkit/Components.h"
 #include "toolkit/Translation.h"
 
 namespace vombrel {
@@ -17,16 +18,13 @@ TFormNomeCombinazione::TFormNomeCombinazione(QWidget* parent) : QDialog(parent) 
   setWindowTitle("Inserisci nome combinazione");
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(cl::kNomeWidth, cl::kNomeHeight);
-  LabelNome = new TLabel(this);
-  LabelNome->setObjectName("LabelNome");
+  LabelNome = MakeComponent<TLabel>(this, "LabelNome");
   LabelNome->SetCaption("Nome combinazione");
   LabelNome->setGeometry(cl::kLabelNome);
-  EditNomeCombinazione = new TEdit(this);
-  EditNomeCombinazione->setObjectName("EditNomeCombinazione");
+  EditNomeCombinazione = MakeComponent<TEdit>(this, "EditNomeCombinazione");
   EditNomeCombinazione->setGeometry(cl::kEditNomeCombinazione);
   auto button = [this](TBitBtn*& target, const char* name, const char* caption, const char* hint, QRect geometry) {
-    target = new TBitBtn(this);
-    target->setObjectName(QString::fromLatin1(name));
+    target = MakeComponent<TBitBtn>(this, name);
     target->SetCaption(QString::fromUtf8(caption));
     target->SetHint(QString::fromUtf8(hint));
     target->setGeometry(geometry);
@@ -38,8 +36,7 @@ TFormNomeCombinazione::TFormNomeCombinazione(QWidget* parent) : QDialog(parent) 
   connect(ButtonConferma, &FlatControl::Click, this, &TFormNomeCombinazione::ButtonConfermaClick);
   connect(ButtonAnnulla, &FlatControl::Click, this, &TFormNomeCombinazione::ButtonAnnullaClick);
   connect(EditNomeCombinazione, &QLineEdit::returnPressed, this, &TFormNomeCombinazione::ButtonConfermaClick);
-  FormPlacement = new TFormPlacement(this);
-  FormPlacement->setObjectName("FormPlacement");
+  FormPlacement = MakeComponent<TFormPlacement>(this, "FormPlacement");
   BindFormPlacement(UserConfig(), FormPlacement, this);
 }
 

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "app/Colori.h"
 #include "app/Nomecombinazione.h"
@@ -30,12 +29,7 @@ namespace fs = std::filesystem;
 namespace vombrel {
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string ReadAll(const fs::path& path) { return ReadFileBytes(path.string()).value_or(""); }
 
 void WriteAll(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
