@@ -17,6 +17,7 @@
 #include "app/Colori.h"
 #include "app/Nomecombinazione.h"
 #include "support/Configurazione.h"
+#include "support/Inifile.h"
 #include "support/Supportaspetto.h"
 #include "support/Supportfiles.h"
 #include "support/Supportlanguage.h"
@@ -641,6 +642,24 @@ TEST_F(Naming, OutlivesTheEditorThatOpenedIt) {
   dialog->EditNomeCombinazione->setText("dopo");
   dialog->ButtonConfermaClick();
   EXPECT_TRUE(fs::exists(ColorsFolder() / "dopo.clr"));
+}
+
+TEST_F(Naming, BothWindowsRememberTheirPositions) {
+  TFormColori& e = Open();
+  e.move(123, 45);
+  TFormNomeCombinazione* dialog = Dialog(e);
+  ASSERT_NE(dialog, nullptr);
+  dialog->move(210, 220);
+  dialog->ButtonAnnullaClick();
+  e.reject();  // Esc: no close event reaches the window
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  const IniFile file(UserConfig().IniFileName());
+  const std::string editorPlace = file.Read("FormColori", "NormPos").value_or("");
+  const std::string namingPlace = file.Read("FormNomeCombinazione", "NormPos").value_or("");
+  EXPECT_EQ(editorPlace.rfind("123,45,", 0), 0u) << editorPlace;
+  EXPECT_EQ(namingPlace.rfind("210,220,", 0), 0u) << namingPlace;
+  TFormColori& again = Open();
+  EXPECT_EQ(again.pos(), QPoint(123, 45));
 }
 
 // ---------------------------------------------------------------------------------------
