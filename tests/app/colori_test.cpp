@@ -656,7 +656,7 @@ TEST_F(Naming, BothWindowsRememberTheirPositions) {
   const IniFile file(UserConfig().IniFileName());
   const std::string editorPlace = file.Read("FormColori", "NormPos").value_or("");
   const std::string namingPlace = file.Read("FormNomeCombinazione", "NormPos").value_or("");
-  EXPECT_EQ(editorPlace.rfind("123,45,", 0), 0u) << editorPlace;
+  EXPECT_EQ(editorPlace.rfind("123,45,", 0), 0u) << editorPlace << "\n" << ReadAll(UserConfig().IniFileName());
   EXPECT_EQ(namingPlace.rfind("210,220,", 0), 0u) << namingPlace;
   TFormColori& again = Open();
   EXPECT_EQ(again.pos(), QPoint(123, 45));
