@@ -122,7 +122,8 @@ TEST(RandomSchemes, DrawsStayInTheirRanges) {
 }
 
 TEST(SchemeNames, OnlyNamesThatStayInTheFolder) {
-  for (const char* name : {"", "Blu", "..", ".hidden", "a b", "à è", "a\\b"}) EXPECT_TRUE(IsSchemeNameInsideFolder(name)) << name;
+  for (const char* name : {"", "Blu", "..", ".hidden", "a b", "à è", "a\\b"})
+    EXPECT_TRUE(IsSchemeNameInsideFolder(name)) << name;
   for (const char* name : {"../x", "a/b", "/", "/etc/passwd"}) EXPECT_FALSE(IsSchemeNameInsideFolder(name)) << name;
   EXPECT_FALSE(IsSchemeNameInsideFolder(std::string_view("a\0b", 3)));
 }
