@@ -20,6 +20,7 @@
 
 #include "app/Aboutbox.h"
 #include "app/Application.h"
+#include "app/Colori.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
 #include "platform/Volumefollower.h"
@@ -332,6 +333,9 @@ void TFormVombrel::BuildMenus() {
   };
   configMenu_ = new QMenu(this);
   configMenu_->setObjectName("ConfigMenu");
+  auto* cambiaColori = item(configMenu_, "PopupCambiaColori", "Cambia Colori", &TFormVombrel::PopupCambiaColoriClick);
+  cambiaColori->SetHint("Accede al modulo di definizione delle combinazioni di colore.");
+  cambiaColori->SetTag(8);
   item(configMenu_, "PopupRipper", "Acquisisci CD", &TFormVombrel::PopupRipperClick)
       ->SetHint("Accede al modulo di acquisizione delle tracce da CD");
   configMenu_->addSeparator();
@@ -909,6 +913,11 @@ void TFormVombrel::PopupRipperClick() {
   const QString folder = Q(AppSubDir("CdRipper"));
   // The launcher is a separate program; whether it starts is not examined.
   QProcess::startDetached(folder + "CdRipperLaucher", {Q(CurrentLanguage())}, folder);
+}
+
+void TFormVombrel::PopupCambiaColoriClick() {
+  auto* editor = new TFormColori(this);
+  editor->exec();
 }
 
 void TFormVombrel::ButtonSplashClick() {

@@ -133,6 +133,8 @@ class TFormVombrel : public QWidget, private PlaylistController {
   // Writes the panel into the file's ID3v1 tag (the MP3 check is the caller's).
   void SaveTags(const std::string& path);
   void PopupRipperClick();
+  // The colour scheme editor, a new one each time, shown modally.
+  void PopupCambiaColoriClick();
   void ButtonSplashClick();
   void ButtonCloseClick();
 

@@ -1,6 +1,7 @@
 #include "support/Supportaspetto.h"
 
 #include <algorithm>
+#include <random>
 
 #include "support/Supportfiles.h"
 #include "support/Supportstring.h"
@@ -102,10 +103,55 @@ bool WriteSchemeFile(std::string_view path, const SchemeColors& colors, SchemeFi
   return WriteFileAtomically(path, Utf8ToWindows1252(FormatSchemeFile(colors, order)), error);
 }
 
+bool IsSchemeNameInsideFolder(std::string_view name) {
+  return name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
 std::string CurrentSchemePath() { return UserDir() + "CurrentColor.clr"; }
 
 SchemeColors& WorkingColors() {
   static SchemeColors colors{};
+  return colors;
+}
+
+int32_t RandomBelow(int32_t n) {
+  if (n <= 0) return 0;
+  static std::mt19937 generator{std::random_device{}()};
+  return std::uniform_int_distribution<int32_t>(0, n - 1)(generator);
+}
+
+SchemeColors MakeFullRandomScheme(const RandomBelowSource& random) {
+  SchemeColors colors{};
+  for (TColor& color : colors) color = random(16777215);
+  return colors;
+}
+
+GuidedDraws DrawGuidedScheme(const RandomBelowSource& random) {
+  GuidedDraws draws;
+  draws.base = random(16777215);
+  draws.a = random(30) + 10;
+  draws.b = random(30) + draws.a + 10;
+  draws.c = random(20) + 20;
+  draws.dark1 = random(2) == 0;
+  draws.dark2 = random(2) == 0;
+  return draws;
+}
+
+SchemeColors MakeGuidedScheme(const GuidedDraws& draws) {
+  const TColor base = draws.base;
+  const TColor dark = Darken(base, draws.b);
+  SchemeColors colors{};
+  colors[crFace] = draws.dark1 ? Darken(base, draws.a) : Lighten(base, draws.a);
+  colors[crBorder] = dark;
+  colors[crButtonFace] = base;
+  colors[crButtonFocus] = draws.dark2 ? Darken(base, draws.c) : Lighten(base, draws.c);
+  colors[crButtonBorder] = dark;
+  colors[crScroll] = base;
+  colors[crThumb] = dark;
+  colors[crTitle] = dark;
+  colors[crTextFont] = draws.dark1 ? dark : Lighten(base, draws.b);
+  colors[crTitleFont] = Lighten(base, draws.b);
+  colors[crTextBox] = base;
   return colors;
 }
 

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -108,11 +109,37 @@ std::string FormatSchemeFile(const SchemeColors& colors, SchemeFileOrder order);
 bool WriteSchemeFile(std::string_view path, const SchemeColors& colors, SchemeFileOrder order,
                      std::string* error = nullptr);
 
+// Whether a scheme name names a file inside the "Colors" folder: a name holding "/" (or a
+// NUL character) would lead elsewhere. Every other name, the empty one too, is kept.
+bool IsSchemeNameInsideFolder(std::string_view name);
+
 // The scheme in force: UserDir() + "CurrentColor.clr".
 std::string CurrentSchemePath();
 
 // The working colour set of the running program: eleven zeros at start, written by
 // LoadColorScheme and by the scheme editor. User-interface thread only.
 SchemeColors& WorkingColors();
+
+// Random schemes of the scheme editor. A random source answers RandomBelow(n): a
+// uniformly distributed integer r with 0 <= r < n, and 0 when n is 0 (or negative).
+using RandomBelowSource = std::function<int32_t(int32_t n)>;
+// The program's own source, seeded once from the system. User-interface thread only.
+int32_t RandomBelow(int32_t n);
+
+// Every role RandomBelow(16777215), drawn in role order: each colour lies in 0..16777214.
+SchemeColors MakeFullRandomScheme(const RandomBelowSource& random);
+
+// The six draws of a guided scheme, made in this order: base = RandomBelow(16777215),
+// a = RandomBelow(30) + 10, b = RandomBelow(30) + a + 10, c = RandomBelow(20) + 20,
+// dark1 = RandomBelow(2) == 0, dark2 = RandomBelow(2) == 0.
+struct GuidedDraws {
+  TColor base = 0;
+  int a = 0, b = 0, c = 0;
+  bool dark1 = false, dark2 = false;
+};
+GuidedDraws DrawGuidedScheme(const RandomBelowSource& random);
+// The roles of a guided scheme: shades of the base colour (Face darker or lighter by a,
+// the borders, thumb and title darker by b, the button focus darker or lighter by c).
+SchemeColors MakeGuidedScheme(const GuidedDraws& draws);
 
 }  // namespace vombrel

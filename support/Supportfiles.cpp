@@ -130,7 +130,7 @@ StringList ListFiles(std::string_view pattern) {
   if (!dir) return result;
   while (const dirent* entry = readdir(dir)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    if (fnmatch(namePattern.c_str(), entry->d_name, FNM_CASEFOLD | FNM_PERIOD) == 0)
+    if (fnmatch(namePattern.c_str(), entry->d_name, FNM_CASEFOLD) == 0)
       result.push_back(folder + entry->d_name);
   }
   closedir(dir);

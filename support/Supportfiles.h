@@ -42,7 +42,8 @@ std::string FileBaseName(std::string_view path);
 
 // Folder + name of every entry (files and folders) matching the wildcard pattern, e.g.
 // "/usr/share/vombrel/Langs/*.lng", in the order the file system lists them. Names match
-// without regard to case. A missing folder gives an empty list. The process's current
+// without regard to case, and a leading "." like any other character (".clr" matches
+// "*.clr"). A missing folder gives an empty list. The process's current
 // directory is never changed.
 StringList ListFiles(std::string_view pattern);
 // Appends the name of every match minus its last four characters.

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 #include <string>
 
 class QWidget;
@@ -19,5 +20,13 @@ std::string ComponentClassName(const QObject* component);
 
 // Whether the component's class is `className` or derives from it.
 bool InheritsComponentClass(const QObject* component, const char* className);
+
+// A new component of class T owned by `parent` and named `name` (its objectName).
+template <typename T, typename Parent>
+T* MakeComponent(Parent* parent, const char* name) {
+  auto* component = new T(parent);
+  component->setObjectName(QString::fromLatin1(name));
+  return component;
+}
 
 }  // namespace vombrel

@@ -107,6 +107,12 @@ TEST_F(Folders, ListingMatchesWithoutChangingTheCurrentFolder) {
   const std::string prefix = langs.string() + "/";
   EXPECT_EQ(files, (StringList{prefix + "English.lng", prefix + "Italiano.LNG", prefix + "sub.lng"}));
   EXPECT_TRUE(ListFiles((root_ / "missing").string() + "/*.lng").empty());
+  // A name that starts with "." matches like any other (a scheme saved with no name).
+  Touch(langs / ".lng");
+  EXPECT_EQ(ListFiles(langs.string() + "/.*").size(), 1u);
+  files = ListFiles(langs.string() + "/*.lng");
+  EXPECT_NE(std::find(files.begin(), files.end(), prefix + ".lng"), files.end());
+  fs::remove(langs / ".lng");
 
   const auto presets = root_ / "presets";
   fs::create_directories(presets);
