@@ -121,6 +121,9 @@ class TFormVombrel : public QWidget, private PlaylistController {
   // Writes the panel into the file's ID3v1 tag (the MP3 check is the caller's).
   void SaveTags(const std::string& path);
   void PopupRipperClick();
+  // A new recorder window, shown at once (the "Registratore" item and the record button).
+  void PopupRegistratoreClick();
+  void RegistracomeWAV1Click();
   void ButtonSplashClick();
   void ButtonCloseClick();
 

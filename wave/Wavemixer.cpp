@@ -170,9 +170,11 @@ TAudioMixerLine& TAudioMixer::GetLines(int index) {
   return *lines_[static_cast<size_t>(index)];
 }
 
-std::string TAudioMixer::DestinationDeviceName() const {
-  if (destinationId_ < 0 || destinationId_ >= static_cast<int>(destinations_.size())) return {};
-  return destinations_[static_cast<size_t>(destinationId_)].name;
+std::string TAudioMixer::DestinationDeviceName() const { return DestinationDeviceName(destinationId_); }
+
+std::string TAudioMixer::DestinationDeviceName(int index) const {
+  if (index < 0 || index >= static_cast<int>(destinations_.size())) return {};
+  return destinations_[static_cast<size_t>(index)].name;
 }
 
 int TAudioMixer::ActiveLineIndex() {

@@ -113,6 +113,8 @@ class TAudioMixer {
   TSoundServer& Server() { return server_; }
   // The server's name of the destination's source ("" without destinations).
   std::string DestinationDeviceName() const;
+  // The same for destination `index` of FetchDestinationNames ("" outside them).
+  std::string DestinationDeviceName(int index) const;
   // The source line of the destination's active port as the server reports it now; 0
   // when the source has no ports or none is active.
   int ActiveLineIndex();
