@@ -46,8 +46,11 @@ QString TMaskEdit::Text() const {
 }
 
 void TMaskEdit::SetText(const QString& text) {
-  // Blanks are given as spaces; the mask keeps what fits.
-  setText(text);
+  // Blanks come as spaces; the mask takes them as its blank character only, and keeps
+  // what fits.
+  QString masked = text;
+  masked.replace(' ', '_');
+  setText(masked);
 }
 
 namespace vombrel {

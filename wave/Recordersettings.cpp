@@ -64,6 +64,8 @@ std::optional<int> ParseTimeOfDay(std::string_view text, std::string_view separa
   const std::string_view t = TrimView(text);
   size_t at = 0;
   const auto hours = ReadDigits(t, at, true);
+  // A one-digit hour typed into the field leaves a blank before the separator.
+  while (at < t.size() && t[at] == ' ') ++at;
   if (!hours || !ReadSeparator(t, at, separator)) return std::nullopt;
   const auto minutes = ReadDigits(t, at, false);
   if (!minutes) return std::nullopt;

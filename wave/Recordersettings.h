@@ -28,8 +28,9 @@ inline constexpr int kSecondsPerDay = 24 * 60 * 60;
 
 // Seconds since midnight for a text of one or two hour digits, the separator and two
 // minute digits, optionally the separator and two second digits again, with blanks
-// allowed around it: " 7:05", "21:30", "21:30:15". Hours 0..23, minutes and seconds
-// 0..59. Anything else ("25:61", "7:5", "  :  ", "") gives nullopt.
+// allowed around it and between the hour and the separator: " 7:05", "7 :05", "21:30",
+// "21:30:15". Hours 0..23, minutes and seconds 0..59. Anything else ("25:61", "7:5",
+// "  :  ", "") gives nullopt.
 std::optional<int> ParseTimeOfDay(std::string_view text, std::string_view separator);
 
 // ---- Alarm ----

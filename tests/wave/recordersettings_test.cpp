@@ -102,7 +102,8 @@ TEST(TimeOfDay, ParsesTheFieldsTextsAndRefusesTheRest) {
       {"", ":", std::nullopt},
       {"123:00", ":", std::nullopt},
       {"-1:00", ":", std::nullopt},
-      {"1 :00", ":", std::nullopt},
+      {"1 :00", ":", 3600},        // a one-digit hour as typed into the field
+      {"1: 00", ":", std::nullopt},
       {"12:3_", ":", std::nullopt},
       {"12:30:", ":", std::nullopt},
       {"12:30x", ":", std::nullopt},
