@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStandardItemModel>
 
 #include "app/Application.h"
@@ -164,6 +166,9 @@ TFormRecording::TFormRecording(QWidget* parent, TSoundServer& server, const Alar
   OraFine = new TRealAlarm(clock, this);
   OraFine->setObjectName("OraFine");
   BuildWindow();
+  // Centred on the screen until a stored position says otherwise.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
 
   // 1. Position only.
   FormPlacement = new TFormPlacement(this);
