@@ -481,6 +481,51 @@ TEST_F(RecorderOnServer, ClosingWhileRecordingFinishesTheFile) {
   CheckTone(path, 0.8);
 }
 
+TEST_F(RecorderOnServer, ASourceThatGoesAwayIsReportedAndTheFileStaysValid) {
+  auto vanishing = std::make_unique<soundtest::OwnNullSink>("gone");
+  ASSERT_TRUE(vanishing->Loaded());
+  const std::string path = (root_ / "gone.wav").string();
+  auto w = Open(DefaultSoundServer());
+  const int index = w->ComboDestinazione->findText(QString::fromStdString("Monitor of " + vanishing->Name()));
+  ASSERT_GE(index, 0);
+  w->ComboDestinazione->setCurrentIndex(index);
+  w->ComboDestinazioneChange();
+  w->EditFileDestinazione->setText(QString::fromStdString(path));
+  w->RecClick();
+  ASSERT_TRUE(w->IsRecording()) << w->LblErrore->Hint().toStdString();
+  WaitFor([] { return false; }, 500);
+  vanishing.reset();  // the sink and its monitor go away
+  ASSERT_TRUE(WaitFor([&] { return !reporter_.messages.empty(); }, 8000)) << "the error is shown";
+  EXPECT_EQ(reporter_.messages[0].caption, "Vombrel Audio Player");
+  EXPECT_TRUE(w->IsRecording()) << "the window shows the recording until it is stopped";
+  w->RecClick();
+  EXPECT_FALSE(w->IsRecording());
+  EXPECT_EQ(w->LblErrore->Caption(), "Registrazione interrotta");
+  TWaveFormatEx format;
+  SetPCMAudioFormatS(format, Stereo16bit44100Hz);
+  soundtest::CheckWaveFile(soundtest::ReadFile(path), format);
+}
+
+TEST_F(RecorderWindow, WithoutASoundServerNothingIsListedAndStartingSaysWhy) {
+  const char* previous = getenv("PULSE_SERVER");
+  const std::string saved = previous ? previous : "";
+  setenv("PULSE_SERVER", ("unix:" + (root_ / "no-server").string()).c_str(), 1);
+  ScriptedServer nothing;  // no devices
+  auto w = Open(nothing);
+  EXPECT_EQ(w->ComboDestinazione->count(), 0);
+  EXPECT_EQ(w->ComboSorgente->count(), 0);
+  EXPECT_TRUE(w->CbMute->Checked());
+  EXPECT_EQ(w->LVolume->Position(), -1);
+  w->EditFileDestinazione->setText((root_ / "none.wav").c_str());
+  w->RecClick();
+  EXPECT_FALSE(w->IsRecording());
+  EXPECT_EQ(w->LblErrore->Caption(), "Errore in fase di registrazione");
+  EXPECT_EQ(w->LblErrore->Hint(), "Connection refused");
+  EXPECT_EQ(soundtest::ReadFile((root_ / "none.wav").string()).size(), 46u) << "a valid, empty WAV";
+  if (previous) setenv("PULSE_SERVER", saved.c_str(), 1);
+  else unsetenv("PULSE_SERVER");
+}
+
 }  // namespace
 }  // namespace vombrel
 
