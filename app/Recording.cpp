@@ -47,6 +47,18 @@ QString TMaskEdit::Text() const {
   return text;
 }
 
+bool TMaskEdit::IsBlank() const { return Text().remove(separator_).trimmed().isEmpty(); }
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+  QLineEdit::mousePressEvent(event);
+  if (IsBlank()) setCursorPosition(0);
+}
+
+void TMaskEdit::mouseReleaseEvent(QMouseEvent* event) {
+  QLineEdit::mouseReleaseEvent(event);
+  if (IsBlank()) setCursorPosition(0);
+}
+
 void TMaskEdit::SetText(const QString& text) {
   // Blanks come as spaces; the mask takes them as its blank character only, and keeps
   // what fits.

@@ -42,6 +42,13 @@ class TMaskEdit : public QLineEdit {
   // Fits the text into the mask: characters the mask refuses become blanks.
   void SetText(const QString& text);
   QString Separator() const { return separator_; }
+  // True when no digit has been given.
+  bool IsBlank() const;
+
+ protected:
+  // A click into a blank field starts typing at its first place, wherever it landed.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   int tag_ = 0;

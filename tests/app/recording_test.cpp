@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStandardItemModel>
 #include <chrono>
 #include <cmath>
@@ -504,6 +506,31 @@ TEST_F(RecorderOnServer, ASourceThatGoesAwayIsReportedAndTheFileStaysValid) {
   TWaveFormatEx format;
   SetPCMAudioFormatS(format, Stereo16bit44100Hz);
   soundtest::CheckWaveFile(soundtest::ReadFile(path), format);
+}
+
+TEST_F(RecorderWindow, TheTimeFieldTakesTypedDigitsFromItsFirstPlace) {
+  auto w = Open(server_);
+  TMaskEdit* field = w->EditOraInizio;
+  // A click at the far end of the blank field, then four digits.
+  const QPointF end(field->width() - 3, field->height() / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, end, field->mapToGlobal(end), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, end, field->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(field, &press);
+  QCoreApplication::sendEvent(field, &release);
+  for (const char digit : std::string("2130")) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + (digit - '0'), Qt::NoModifier, QString(QChar(digit)));
+    QCoreApplication::sendEvent(field, &key);
+  }
+  EXPECT_EQ(field->Text(), "21:30");
+  EXPECT_EQ(ParseTimeOfDay(field->Text().toStdString(), field->Separator().toStdString()), 21 * 3600 + 30 * 60);
+  // Texts from presets fit the mask; blanks stay blanks.
+  for (const char* text : {" 9:30", "9 :30", "  :  ", ""}) {
+    field->SetText(text);
+    EXPECT_EQ(field->Text().size(), 5) << text;
+  }
+  field->SetText(" 9:30");
+  EXPECT_EQ(field->Text(), " 9:30");
 }
 
 TEST_F(RecorderWindow, WithoutASoundServerNothingIsListedAndStartingSaysWhy) {
