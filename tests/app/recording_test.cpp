@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStandardItemModel>
@@ -159,6 +160,13 @@ TEST_F(RecorderWindow, CreationShowsTheFirstDestinationAndChangesNothingInTheSys
   EXPECT_EQ(w->SelectedPcmFormat(), Stereo16bit44100Hz);
   EXPECT_EQ(w->LVolume->Position(), 50);
   EXPECT_EQ(w->RVolume->Position(), 50);
+  // The level bars fill from the bottom up.
+  ASSERT_TRUE(w->LVolume->Vertical());
+  EXPECT_EQ(w->LVolume->DoneWidth(), (w->LVolume->height() - 4) / 2);
+  const QImage bar = w->LVolume->grab().toImage();
+  const QColor element = w->LVolume->property("ColorElement").value<QColor>();
+  EXPECT_EQ(bar.pixelColor(bar.width() / 2, bar.height() - 4), element);
+  EXPECT_NE(bar.pixelColor(bar.width() / 2, 4), element);
   EXPECT_FALSE(w->CbMute->Checked());
   EXPECT_EQ(w->LblErrore->Caption(), "");
   EXPECT_EQ(w->EditCombinazione->count(), 0);
