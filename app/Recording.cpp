@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardItemModel>
 
