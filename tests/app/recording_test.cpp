@@ -6,7 +6,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QAction>
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStandardItemModel>
@@ -18,6 +21,7 @@
 #include <thread>
 
 #include "app/Recording.h"
+#include "app/VombrelMain.h"
 #include "support/Configurazione.h"
 #include "support/Inifile.h"
 #include "support/Supportfiles.h"
@@ -120,6 +124,7 @@ class RecorderWindow : public ::testing::Test {
     }
   }
   void TearDown() override {
+    SetCurrentLanguage("");
     FreeMessages();
     FreeSharedConfig();
     std::error_code ignored;
@@ -358,6 +363,33 @@ TEST_F(RecorderWindow, LanguageFilesCoverEveryTextAndKeepTheFormat) {
       EXPECT_FALSE(file->Text(std::string("*") + key, "").empty()) << language << ": " << key;
   }
   SetCurrentLanguage("");
+}
+
+// The main window's record button and "Registratore" item each open a new recorder,
+// shown at once; the windows go with the main window.
+TEST_F(RecorderWindow, TheMainWindowOpensANewRecorderForEveryRequest) {
+  FreeSharedConfig();
+  OutputVolume volume{[]() -> std::optional<int32_t> { return 65535; }, [](int32_t) {}};
+  auto main = std::make_unique<TFormVombrel>(std::vector<std::string>{}, EngineFactory{}, volume);
+  EXPECT_TRUE(main->ButtonRec->isEnabled());
+  QAction* item = main->findChild<QAction*>("PopupRegistratore");
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(main->ConfigMenu()->actions().contains(item));
+  item->trigger();
+  main->RegistracomeWAV1Click();
+  const auto recorders = main->findChildren<TFormRecording*>();
+  ASSERT_EQ(recorders.size(), 2);
+  for (TFormRecording* r : recorders) {
+    EXPECT_TRUE(r->isVisible());
+    EXPECT_TRUE(r->isWindow());
+  }
+  EXPECT_NE(recorders[0], recorders[1]);
+  // Closing one frees it.
+  QPointer<TFormRecording> first = recorders[0];
+  first->close();
+  WaitFor([&] { return first.isNull(); }, 3000);
+  EXPECT_TRUE(first.isNull());
+  main.reset();
 }
 
 // ---- Real recordings on the test environment's sound server ----
