@@ -529,7 +529,10 @@ void TFormRecording::ShowLineState() {
   RVolume->SetPosition(volume);
 }
 
-void TFormRecording::LVolumeMouseUp() { AudioMixer.DestinationLine().SetVolume(LVolume->Position()); }
+void TFormRecording::LVolumeMouseUp() {
+  // -1 is a volume that could not be read: writing it back would silence the source.
+  if (LVolume->Position() >= 0) AudioMixer.DestinationLine().SetVolume(LVolume->Position());
+}
 
 void TFormRecording::CbMuteClick() { AudioMixer.DestinationLine().SetMute(CbMute->Checked()); }
 

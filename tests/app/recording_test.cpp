@@ -207,6 +207,10 @@ TEST_F(RecorderWindow, PickingALineActivatesOnlyItsPort) {
   w->LVolume->SetPosition(80);
   w->LVolumeMouseUp();
   EXPECT_EQ(server_.volumes["sink.monitor"][0], static_cast<uint32_t>(std::lround(kPulseVolumeNorm * 0.8)));
+  // A volume that could not be read is never written back as silence.
+  w->LVolume->SetPosition(-1);
+  w->LVolumeMouseUp();
+  EXPECT_EQ(server_.volumes["sink.monitor"][0], static_cast<uint32_t>(std::lround(kPulseVolumeNorm * 0.8)));
 }
 
 TEST_F(RecorderWindow, BlankDestinationAndBadTimesShowTheirBoxes) {
