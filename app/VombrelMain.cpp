@@ -22,6 +22,7 @@
 #include "app/Application.h"
 #include "app/Colori.h"
 #include "app/Commandpanel.h"
+#include "app/Recording.h"
 #include "app/Video.h"
 #include "platform/Volumefollower.h"
 #include "playlist/Playlistfiles.h"
@@ -278,8 +279,6 @@ void TFormVombrel::BuildWindow() {
   ButtonPause->SetTwoState(true);
   ButtonSplash->SetCaption("V");
   ButtonSplash->SetTag(1);
-  // The recorder window is not part of this program yet: the button stays off.
-  ButtonRec->setEnabled(false);
 
   // The application's tool tips, painted in the window's colours.
   auto* flatHint = new TFlatHint(this);
@@ -310,6 +309,7 @@ void TFormVombrel::BuildWindow() {
   connect(ButtonPause, &FlatControl::Click, this, &TFormVombrel::ButtonPauseClick);
   connect(ButtonStop, &FlatControl::Click, this, &TFormVombrel::ButtonStopClick);
   connect(ButtonSplash, &FlatControl::Click, this, &TFormVombrel::ButtonSplashClick);
+  connect(ButtonRec, &FlatControl::Click, this, &TFormVombrel::RegistracomeWAV1Click);
   connect(PannelloTitolo, &FlatControl::Click, this, &TFormVombrel::PannelloTitoloClick);
   connect(PannelloScorrevole, &FlatControl::Click, this, &TFormVombrel::PannelloScorrevoleClick);
   connect(Posizione, &TFlatScrollbar::Scroll, this, [this](int, int position) { SeekToPercent(position); });
@@ -338,6 +338,9 @@ void TFormVombrel::BuildMenus() {
   cambiaColori->SetTag(8);
   item(configMenu_, "PopupRipper", "Acquisisci CD", &TFormVombrel::PopupRipperClick)
       ->SetHint("Accede al modulo di acquisizione delle tracce da CD");
+  auto* registratore = item(configMenu_, "PopupRegistratore", "Registratore", &TFormVombrel::PopupRegistratoreClick);
+  registratore->SetHint("Accede al modulo registratore di suoni.");
+  registratore->SetTag(11);
   configMenu_->addSeparator();
   item(configMenu_, "PopupEsci", "Esci", &TFormVombrel::ButtonCloseClick)->SetHint("Esce dal programma.");
 
@@ -919,6 +922,15 @@ void TFormVombrel::PopupCambiaColoriClick() {
   auto* editor = new TFormColori(this);
   editor->exec();
 }
+
+void TFormVombrel::PopupRegistratoreClick() {
+  // A new recorder for every request; it frees itself when closed, and goes with the
+  // main window at the end.
+  auto* recorder = new TFormRecording(this);
+  recorder->show();
+}
+
+void TFormVombrel::RegistracomeWAV1Click() { PopupRegistratoreClick(); }
 
 void TFormVombrel::ButtonSplashClick() {
   auto* about = new TFormAboutBox(this);

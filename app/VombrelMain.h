@@ -135,6 +135,9 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void PopupRipperClick();
   // The colour scheme editor, a new one each time, shown modally.
   void PopupCambiaColoriClick();
+  // A new recorder window, shown at once (the "Registratore" item and the record button).
+  void PopupRegistratoreClick();
+  void RegistracomeWAV1Click();
   void ButtonSplashClick();
   void ButtonCloseClick();
 

@@ -293,8 +293,13 @@ void TFlatProgressBar::SetPosition(int position) {
   update();
 }
 
+void TFlatProgressBar::SetVertical(bool vertical) {
+  vertical_ = vertical;
+  update();
+}
+
 int TFlatProgressBar::DoneWidth() const {
-  const int inner = std::max(0, width() - 4);
+  const int inner = std::max(0, (vertical_ ? height() : width()) - 4);
   if (max_ <= min_) return 0;
   const long long done = static_cast<long long>(std::clamp(position_, min_, max_) - min_) * inner;
   return static_cast<int>(done / (static_cast<long long>(max_) - min_));
@@ -307,8 +312,13 @@ void TFlatProgressBar::paintEvent(QPaintEvent*) {
   // Elements 6 pixels wide with a one-pixel gap; the last one is cut at the done width.
   const int done = DoneWidth();
   constexpr int kElement = 6;
-  for (int x = 0; x < done; x += kElement + 1)
-    FillFace(painter, QRect(2 + x, 2, std::min(kElement, done - x), height() - 4), colorElement_);
+  for (int x = 0; x < done; x += kElement + 1) {
+    const int length = std::min(kElement, done - x);
+    if (vertical_)
+      FillFace(painter, QRect(2, height() - 2 - x - length, width() - 4, length), colorElement_);
+    else
+      FillFace(painter, QRect(2 + x, 2, length, height() - 4), colorElement_);
+  }
 }
 
 // ---------------------------------------------------------------- title bar

@@ -276,16 +276,20 @@ class TFlatProgressBar : public vombrel::FlatControl {
   Q_PROPERTY(int Min READ Min WRITE SetMin)
   Q_PROPERTY(int Max READ Max WRITE SetMax)
   Q_PROPERTY(int Position READ Position WRITE SetPosition)
+  Q_PROPERTY(bool Vertical READ Vertical WRITE SetVertical)
 
  public:
   explicit TFlatProgressBar(QWidget* parent = nullptr);
+  // A vertical bar fills from the bottom up (level meters).
+  bool Vertical() const { return vertical_; }
+  void SetVertical(bool vertical);
   int Min() const { return min_; }
   int Max() const { return max_; }
   int Position() const { return position_; }
   void SetMin(int min);
   void SetMax(int max);
   void SetPosition(int position);
-  // Width in pixels of the done part inside the frame.
+  // Length in pixels of the done part inside the frame (a height when vertical).
   int DoneWidth() const;
 
  protected:
@@ -294,6 +298,7 @@ class TFlatProgressBar : public vombrel::FlatControl {
  private:
   QColor colorBorder_, colorElement_;
   int min_ = 0, max_ = 100, position_ = 0;
+  bool vertical_ = false;
 };
 
 // A window's own title bar: drags its window and reports every new position while

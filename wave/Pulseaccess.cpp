@@ -42,7 +42,10 @@ TSoundDevice DeviceFrom(const Info& info) {
   d.name = TextOrEmpty(info.name);
   d.description = TextOrEmpty(info.description);
   for (uint32_t p = 0; p < info.n_ports; ++p) {
-    if (info.ports[p]) d.ports.push_back({TextOrEmpty(info.ports[p]->name), TextOrEmpty(info.ports[p]->description)});
+    if (info.ports[p]) {
+      d.ports.push_back({TextOrEmpty(info.ports[p]->name), TextOrEmpty(info.ports[p]->description),
+                         info.ports[p]->available != PA_PORT_AVAILABLE_NO});
+    }
   }
   if (info.active_port) d.activePort = TextOrEmpty(info.active_port->name);
   return d;

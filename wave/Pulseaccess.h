@@ -22,6 +22,7 @@ inline constexpr uint32_t kPulseVolumeNorm = 0x10000U;
 struct TSoundPort {
   std::string name;         // the server's identifier of the port
   std::string description;  // what the user sees
+  bool available = true;    // false when the server knows it is unplugged
 };
 
 struct TSoundDevice {

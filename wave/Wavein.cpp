@@ -146,7 +146,8 @@ struct TWaveAudioIn::Capture {
     loop = nullptr;
   }
 
-  int Start(const pa_sample_spec& spec, uint32_t bufferSize, uint32_t bufferCount, uint32_t bytesPer50ms);
+  int Start(const pa_sample_spec& spec, const std::string& source, uint32_t bufferSize, uint32_t bufferCount,
+            uint32_t bytesPer50ms);
 };
 
 // The loop thread's entry points.
@@ -207,8 +208,8 @@ struct CaptureCallbacks {
 
 // Opener's thread. Connects, opens the record stream and waits (bounded) until the server
 // has taken or refused it. Returns 0 or the server's error code.
-int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, uint32_t bufferSize, uint32_t bufferCount,
-                                 uint32_t bytesPer50ms) {
+int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, const std::string& source, uint32_t bufferSize,
+                                 uint32_t bufferCount, uint32_t bytesPer50ms) {
   try {
     buffer.assign(bufferSize, '\0');
   } catch (const std::bad_alloc&) {
@@ -273,7 +274,12 @@ int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, uint32_t bufferSize
   attr.maxlength = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{bufferSize} * bufferCount, UINT32_MAX - 1));
   attr.fragsize = std::min(bufferSize, bytesPer50ms);
   attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-  if (pa_stream_connect_record(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+  // A named source is recorded without ever becoming the server's default, and the
+  // stream stays on it: should it go away, the recording ends rather than silently
+  // recording something else.
+  const char* device = source.empty() ? nullptr : source.c_str();
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (device ? PA_STREAM_DONT_MOVE : 0));
+  if (pa_stream_connect_record(stream, device, &attr, flags) < 0) {
     const int code = pa_context_errno(context);
     pa_threaded_mainloop_unlock(loop);
     return code != 0 ? code : PA_ERR_INVALID;
@@ -310,6 +316,16 @@ void TWaveAudioIn::SetPCMFormat(TPCMFormat format) {
   if (format == pcmFormat_) return;
   if (deviceOpen_) throw EInvalidOperation("Audio format cannot be changed while device is open");
   pcmFormat_ = format;
+}
+
+std::string TWaveAudioIn::SourceName() const {
+  std::lock_guard<std::mutex> g(lock_);
+  return sourceName_;
+}
+
+void TWaveAudioIn::SetSourceName(const std::string& name) {
+  std::lock_guard<std::mutex> g(lock_);
+  sourceName_ = name;
 }
 
 bool TWaveAudioIn::Active() const {
@@ -379,8 +395,9 @@ bool TWaveAudioIn::OpenDevice() {
   capture->owner = this;
   active_ = true;
   const uint32_t count = BufferCount();
+  const std::string source = sourceName_;
   g.unlock();
-  const int code = capture->Start(spec, *bufferSize, count, per50ms);
+  const int code = capture->Start(spec, source, *bufferSize, count, per50ms);
   if (code != 0) capture->Teardown();
   g.lock();
   if (code != 0) {

@@ -1,4 +1,5 @@
 // The wave-input device: a record stream of the sound server in the chosen PCM format,
+// from the source named by SourceName (the server's default source when none is named),
 // captured on the engine's own thread.
 //
 // Threads. The user-interface thread opens (OpenDevice) and stops (CloseDevice) the
@@ -45,6 +46,11 @@ class TWaveAudioIn : public TWaveAudioIO {
   // device is open and the value differs.
   void SetPCMFormat(TPCMFormat format);
 
+  // The server's name of the source to record from; empty for the server's default
+  // source. Taken at the next open; a source that does not exist makes the open fail.
+  std::string SourceName() const;
+  void SetSourceName(const std::string& name);
+
   // True from just before the device opens until its close has been handled.
   bool Active() const;
   // false: stops the recording (nothing when not Active). true: see the recorder.
@@ -89,6 +95,7 @@ class TWaveAudioIn : public TWaveAudioIO {
   [[noreturn]] void RaiseDeviceError(int code);
 
   TPCMFormat pcmFormat_ = Mono16bit8000Hz;
+  std::string sourceName_;
   bool opening_ = false;
   bool closing_ = false;
   bool active_ = false;

@@ -41,6 +41,7 @@ void TAudioMixerLine::Refresh() {
   name_.clear();
   deviceName_.clear();
   connections_ = 0;
+  available_ = true;
   controls_ = 0;
   const auto device = FindDevice();
   if (!device) {
@@ -62,6 +63,7 @@ void TAudioMixerLine::Refresh() {
   }
   name_ = names[static_cast<size_t>(sourceIndex_)];
   deviceName_ = device->name;
+  if (!device->ports.empty()) available_ = device->ports[static_cast<size_t>(sourceIndex_)].available;
   result_ = MMSYSERR_NOERROR;  // a port: no controls of its own
 }
 
@@ -116,10 +118,20 @@ void TAudioMixerLine::SetSelectedLine(int sourceIndex) {
     return;
   }
   const auto entry = static_cast<size_t>(found - entries.begin());
-  bool ok = true;
-  if (!device->ports.empty()) ok = mixer_.Server().SetSourcePort(device->name, device->ports[entry].name);
-  ok = ok && mixer_.Server().SetDefaultSource(device->name);
-  result_ = ok ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+  if (device->ports.empty()) {
+    result_ = MMSYSERR_NOERROR;  // the source itself is its only line: nothing to switch
+    return;
+  }
+  const TSoundPort& port = device->ports[entry];
+  if (!port.available) {
+    result_ = MMSYSERR_ERROR;
+    return;
+  }
+  if (port.name == device->activePort) {
+    result_ = MMSYSERR_NOERROR;
+    return;
+  }
+  result_ = mixer_.Server().SetSourcePort(device->name, port.name) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
 }
 
 // ---- TAudioMixer ----
@@ -158,9 +170,28 @@ TAudioMixerLine& TAudioMixer::GetLines(int index) {
   return *lines_[static_cast<size_t>(index)];
 }
 
-std::string TAudioMixer::DestinationDeviceName() const {
-  if (destinationId_ < 0 || destinationId_ >= static_cast<int>(destinations_.size())) return {};
-  return destinations_[static_cast<size_t>(destinationId_)].name;
+std::string TAudioMixer::DestinationDeviceName() const { return DestinationDeviceName(destinationId_); }
+
+std::string TAudioMixer::DestinationDeviceName(int index) const {
+  if (index < 0 || index >= static_cast<int>(destinations_.size())) return {};
+  return destinations_[static_cast<size_t>(index)].name;
+}
+
+int TAudioMixer::ActiveLineIndex() {
+  const std::string wanted = DestinationDeviceName();
+  if (wanted.empty()) return 0;
+  for (const auto& d : server_.ListSources()) {
+    if (d.name != wanted) continue;
+    // Matched by name, as the selection is: the server may list its ports in another
+    // order now.
+    for (const auto& port : d.ports) {
+      if (port.name != d.activePort) continue;
+      for (size_t l = 0; l < lines_.size(); ++l) {
+        if (lines_[l]->GetName() == PortTitle(port)) return static_cast<int>(l);
+      }
+    }
+  }
+  return 0;
 }
 
 void TAudioMixer::Rebuild(bool fully) {

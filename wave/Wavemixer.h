@@ -2,8 +2,10 @@
 // server's sources (monitors of outputs included, so what the computer plays can be
 // recorded), the source lines of a destination are its ports (a source without ports has
 // one line named after it), the destination's select control is its active port, and its
-// volume and mute are the source's. Selecting a line also makes that source the default
-// input, which is what the recorder records from.
+// volume and mute are the source's. Selecting a line makes its port the source's active
+// port and changes nothing else: the system's default source stays as the user set it
+// (the recorder records from the chosen source by name). An unplugged port is never made
+// active.
 //
 // Failures of the server are not raised: each line operation stores a result code in the
 // line and returns its neutral value. User-interface thread only.
@@ -48,6 +50,8 @@ class TAudioMixerLine {
   int SourceIndex() const { return sourceIndex_; }
   std::string GetName() const { return name_; }
   uint32_t ConnectionCount() const { return connections_; }
+  // False for a source line whose port the server reports unplugged.
+  bool Available() const { return available_; }
   int ResultCode() const { return result_; }
   bool HasControl(TMixerControlType type) const { return (controls_ & (1U << type)) != 0; }
 
@@ -60,7 +64,9 @@ class TAudioMixerLine {
   bool GetMute();
   void SetMute(bool mute);
   // Selects, in this line's select list, the entry named like source line `sourceIndex`
-  // of the mixer (exact match). Throws EListError for an index outside the source lines.
+  // of the mixer (exact match): that port becomes the source's active port. An unplugged
+  // port is left alone (MMSYSERR_ERROR). Throws EListError for an index outside the
+  // source lines.
   void SetSelectedLine(int sourceIndex);
 
   // Re-reads the line from the server (done by the mixer when it rebuilds).
@@ -73,6 +79,7 @@ class TAudioMixerLine {
   std::string name_;
   std::string deviceName_;  // the server's name of the source behind the line
   uint32_t connections_ = 0;
+  bool available_ = true;
   int result_ = MMSYSERR_NOERROR;
   unsigned controls_ = 0;
 };
@@ -106,6 +113,11 @@ class TAudioMixer {
   TSoundServer& Server() { return server_; }
   // The server's name of the destination's source ("" without destinations).
   std::string DestinationDeviceName() const;
+  // The same for destination `index` of FetchDestinationNames ("" outside them).
+  std::string DestinationDeviceName(int index) const;
+  // The source line of the destination's active port as the server reports it now; 0
+  // when the source has no ports or none is active.
+  int ActiveLineIndex();
 
  private:
   void Rebuild(bool fully);

@@ -1,7 +1,7 @@
-// The recorder: captures from the platform's default input (the sound server's default
-// source) into a WAV file or into a stream given as Stock.
+// The recorder: captures from the source named by SourceName (the sound server's default
+// source when none is named) into a WAV file or into a stream given as Stock.
 //
-// Typical use (user-interface thread): set PCMFormat, RecordToFile(path), later
+// Typical use (user-interface thread): set PCMFormat and SourceName, RecordToFile(path), later
 // SetActive(false), and GetLastErrorText() after a failure. Destroying the recorder stops
 // the recording and waits until its file is finished.
 #pragma once

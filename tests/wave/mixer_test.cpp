@@ -175,13 +175,16 @@ TEST_F(MixerLines, MuteRoundTripAndNeutralValues) {
   EXPECT_EQ(line.ResultCode(), MMSYSERR_ERROR);
 }
 
-TEST_F(MixerLines, SelectionMatchesByExactNameAndMakesTheSourceTheDefaultInput) {
+TEST_F(MixerLines, SelectionMatchesByExactNameAndOnlyActivatesThePort) {
+  server.defaultSource = "usb.mic";
   TAudioMixer mixer(server);
   TAudioMixerLine& destination = mixer.DestinationLine();
+  EXPECT_EQ(mixer.ActiveLineIndex(), 0);
   destination.SetSelectedLine(1);
   EXPECT_EQ(destination.ResultCode(), MMSYSERR_NOERROR);
   EXPECT_EQ(server.Source("alsa_input.pci.analog").activePort, "analog-input-linein");
-  EXPECT_EQ(server.defaultSource, "alsa_input.pci.analog");
+  EXPECT_EQ(server.defaultSource, "usb.mic") << "the system's default input stays as the user set it";
+  EXPECT_EQ(mixer.ActiveLineIndex(), 1);
 
   // The server lists the ports in another order now: the name still decides.
   auto& ports = server.Source("alsa_input.pci.analog").ports;
@@ -209,12 +212,26 @@ TEST_F(MixerLines, SelectionMatchesByExactNameAndMakesTheSourceTheDefaultInput) 
   EXPECT_EQ(destination.ResultCode(), MMSYSERR_ERROR);
 }
 
-TEST_F(MixerLines, PortlessSourceSelectsItselfAsDefaultInput) {
+TEST_F(MixerLines, PortlessSourceSelectsItselfAndChangesNothing) {
+  server.defaultSource = "usb.mic";
   TAudioMixer mixer(server);
   mixer.SetDestinationID(1);
   mixer.DestinationLine().SetSelectedLine(0);
   EXPECT_EQ(mixer.DestinationLine().ResultCode(), MMSYSERR_NOERROR);
-  EXPECT_EQ(server.defaultSource, "alsa_output.pci.analog.monitor");
+  EXPECT_EQ(server.defaultSource, "usb.mic");
+  EXPECT_EQ(mixer.ActiveLineIndex(), 0);
+  EXPECT_TRUE(mixer.GetLines(0).Available());
+}
+
+TEST_F(MixerLines, UnpluggedPortIsShownAndNeverMadeActive) {
+  server.Source("alsa_input.pci.analog").ports[2].available = false;
+  TAudioMixer mixer(server);
+  EXPECT_TRUE(mixer.GetLines(0).Available());
+  EXPECT_TRUE(mixer.GetLines(1).Available());
+  EXPECT_FALSE(mixer.GetLines(2).Available());
+  mixer.DestinationLine().SetSelectedLine(2);
+  EXPECT_EQ(mixer.DestinationLine().ResultCode(), MMSYSERR_ERROR);
+  EXPECT_EQ(server.Source("alsa_input.pci.analog").activePort, "analog-input-mic");
 }
 
 TEST_F(MixerLines, WithoutServerThereIsNothingToList) {

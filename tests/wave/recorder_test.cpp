@@ -219,6 +219,38 @@ TEST_F(Recorder, StateErrorsCarryTheirTexts) {
   EXPECT_EQ(recorder.BufferLength(), 10u);
 }
 
+TEST_F(Recorder, NamedSourceIsRecordedWithoutBecomingTheDefault) {
+  // The default input is the silent null source now; the named monitor still records
+  // the tone, and the default stays where it was.
+  soundtest::Run("pactl set-default-source nullsrc");
+  TStockAudioRecorder recorder;
+  recorder.SetPCMFormat(Mono16bit22050Hz);
+  recorder.SetSourceName(sink_->Monitor());
+  const std::string path = PathOf("named.wav");
+  ASSERT_TRUE(recorder.RecordToFile(path)) << recorder.GetLastErrorText();
+  Sleep(1500);
+  recorder.SetActive(false);
+  recorder.WaitUntilClosed();
+  EXPECT_EQ(Chomp(soundtest::Run("pactl get-default-source")), "nullsrc");
+  soundtest::Run("pactl set-default-source " + sink_->Monitor());
+  const TWaveFormatEx format = FormatOf(Mono16bit22050Hz);
+  const std::string bytes = ReadFile(path);
+  const uint32_t data = CheckWaveFile(bytes, format);
+  ASSERT_GT(data, format.avgBytesPerSec);
+  const ToneMeasure tone = MeasureTone(bytes.substr(46 + data - format.avgBytesPerSec, format.avgBytesPerSec), 16, 1, 22050);
+  EXPECT_NEAR(tone.rms, 0.354, 0.05);
+  EXPECT_NEAR(tone.frequency, 1000, 15);
+
+  // A source that does not exist refuses the open: a header-only file and the reason.
+  TStockAudioRecorder missing;
+  missing.SetSourceName("no.such.source");
+  const std::string lost = PathOf("lost.wav");
+  EXPECT_FALSE(missing.RecordToFile(lost));
+  EXPECT_FALSE(missing.Active());
+  EXPECT_NE(missing.GetLastErrorText(), "");
+  EXPECT_EQ(ReadFile(lost).size(), 46u);
+}
+
 TEST_F(Recorder, RefusedFormatAndMissingServerLeaveTheHeaderOnlyFile) {
   TStockAudioRecorder refused;
   refused.SetPCMFormat(nonePCM);
