@@ -408,10 +408,13 @@ void TMMCPlayer::QueueStreamFinished(bool endOfStream) {
 
 void TMMCPlayer::OnStreamFinished(unsigned generation, bool endOfStream) {
   if (generation != generation_ || !open_ || !IsActiveMode(mode_)) return;
+  // An error before the length is known would read as the end of the track (position and
+  // length both 0): playback stops there, without a notification that would move on.
+  const bool looksLikeEnd = !endOfStream && GetPosition() == QueryLength();
   atEnd_ = endOfStream;
   mode_ = PlayerMode::Stopped;
   playPending_ = false;
-  if (notify_) notify_(this);
+  if (notify_ && !looksLikeEnd) notify_(this);
 }
 
 void TMMCPlayer::CutShortPendingPlay() {
