@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 
+#include "Privateconfighome.h"
 #include "app/Colori.h"
 #include "app/Nomecombinazione.h"
 #include "support/Configurazione.h"
@@ -87,7 +88,7 @@ std::deque<int32_t> GuidedAnswers(const GuidedCase& c) { return {kGrey40, 0, 25,
 
 TEST(RandomSchemes, GuidedExampleAndItsDarkVariants) {
   for (const GuidedCase& c : kGuidedCases) {
-    SCOPED_TRACE(testing::Message() << "dark1 " << c.dark1 << " dark2 " << c.dark2);
+    SCOPED_TRACE(::testing::Message() << "dark1 " << c.dark1 << " dark2 " << c.dark2);
     ScriptedRandom random{GuidedAnswers(c), {}};
     const GuidedDraws draws = DrawGuidedScheme(random.Source());
     EXPECT_EQ(random.asked, (std::vector<int32_t>{16777215, 30, 30, 20, 2, 2}));
@@ -134,11 +135,7 @@ TEST(SchemeNames, OnlyNamesThatStayInTheFolder) {
 class Editor : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vombrel-colori-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    root_ = testing::MakePrivateConfigHome("colori");
     InitSharedConfig("Kelvatro/Vombrel");
     SetCurrentLanguage("");
     WorkingColors() = SchemeColors{};

@@ -17,6 +17,7 @@
 #include <memory>
 #include <sstream>
 
+#include "Privateconfighome.h"
 #include "Scriptedengine.h"
 #include "app/Application.h"
 #include "app/VombrelMain.h"
@@ -81,11 +82,7 @@ class Media {
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vombrel-app-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    root_ = testing::MakePrivateConfigHome("app");
   }
   void TearDown() override {
     window_.reset();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "Privateconfighome.h"
 #include "Scriptedengine.h"
 #include "app/Playlist.h"
 #include "app/VombrelMain.h"
@@ -34,11 +35,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 class PlaylistWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vombrel-playlist-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    root_ = testing::MakePrivateConfigHome("playlist");
   }
   void TearDown() override {
     main_.reset();

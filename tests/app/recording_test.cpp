@@ -20,6 +20,7 @@
 #include <map>
 #include <thread>
 
+#include "Privateconfighome.h"
 #include "app/Recording.h"
 #include "app/VombrelMain.h"
 #include "support/Configurazione.h"
@@ -104,11 +105,7 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
 class RecorderWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vombrel-recwin-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    root_ = testing::MakePrivateConfigHome("recwin");
     InitSharedConfig("Kelvatro/Vombrel");
     server_.sources = {
         {"alsa_input.analog", "Built-in Audio",

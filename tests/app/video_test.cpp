@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Privateconfighome.h"
 #include "Scriptedengine.h"
 #include "app/Commandpanel.h"
 #include "app/Video.h"
@@ -50,11 +51,7 @@ TEST(VideoLayout, NormPosItemsFallBackOneByOne) {
 class VideoWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vombrel-video-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    root_ = testing::MakePrivateConfigHome("video");
     EngineFactory factory = [this](const std::string&, NotifyHandler notify) {
       auto engine = std::make_unique<testing::ScriptedEngine>(dispatcher_);
       engine->InitPlayer(nullptr, std::move(notify));

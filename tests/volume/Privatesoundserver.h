@@ -2,6 +2,8 @@
 // and start again without disturbing the test environment's server or other tests.
 #pragma once
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -50,7 +52,11 @@ class PrivateSoundServer {
   }
 
   // Freezes the daemon: connected clients see a server that never answers.
-  void Suspend() { kill(daemon_->Pid(), SIGSTOP); }
+  // Returns once the daemon is seen frozen: the signal is delivered asynchronously.
+  void Suspend() {
+    kill(daemon_->Pid(), SIGSTOP);
+    for (int i = 0; i < 400 && !Suspended(); ++i) usleep(5000);
+  }
   void Resume() { kill(daemon_->Pid(), SIGCONT); }
   // The daemon is frozen right now (state "T" in the process table).
   bool Suspended() const {
