@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -61,12 +62,21 @@ QSize FlatControl::sizeHint() const {
   return metrics.size(0, DisplayText(caption_)) + QSize(10, 8);
 }
 
+// A click that a control answers is its own: it does not travel on to the control
+// behind it (the scrolling title would otherwise hide itself and be shown again by the
+// title panel it lies on). Controls nobody listens to let clicks through.
+bool FlatControl::TakesClicks() const {
+  static const QMetaMethod click = QMetaMethod::fromSignal(&FlatControl::Click);
+  return isSignalConnected(click);
+}
+
 void FlatControl::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     pressed_ = true;
     update();
   }
   QWidget::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton && TakesClicks()) event->accept();
 }
 
 void FlatControl::mouseReleaseEvent(QMouseEvent* event) {
@@ -76,6 +86,7 @@ void FlatControl::mouseReleaseEvent(QMouseEvent* event) {
     update();
   }
   QWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && TakesClicks()) event->accept();
   if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
     Clicked();
     emit Click();

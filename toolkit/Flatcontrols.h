@@ -55,6 +55,8 @@ class FlatControl : public QWidget {
   void leaveEvent(QEvent* event) override;
   bool IsPressed() const { return pressed_; }
   bool IsHovered() const { return hovered_; }
+  // Whether anyone listens to Click(): such a control keeps its clicks to itself.
+  bool TakesClicks() const;
   // Runs when a click completes, before Click() is emitted.
   virtual void Clicked() {}
 

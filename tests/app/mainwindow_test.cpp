@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
@@ -644,6 +645,25 @@ TEST_F(MainWindow, LanguageFilesTranslateTheWindow) {
   EXPECT_EQ(italian.ButtonPlay->Hint(), "Riproduce la traccia attuale");
   EXPECT_EQ(italian.LabelTitolo->Caption(), "Titolo");
   EXPECT_EQ(Translate("MSG_WRONGFORMATTRACK", ""), "La traccia deve essere numerica");
+}
+
+// A click on the scrolling title hides it; the title panel it lies on does not take the
+// same click and show it again.
+TEST_F(MainWindow, ScrollingTitleHidesOnItsOwnClick) {
+  TFormVombrel& w = Open();
+  auto click = [](QWidget* target) {
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+  };
+  click(w.PannelloTitolo);
+  ASSERT_TRUE(w.PannelloScorrevole->isVisible());
+  click(w.PannelloScorrevole);
+  EXPECT_FALSE(w.PannelloScorrevole->isVisible());
 }
 
 // The program's message boxes belong to the main window and stay on top of it.
