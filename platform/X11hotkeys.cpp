@@ -301,3 +301,21 @@ std::unique_ptr<HotKeyRegistrar> CreateX11HotKeyRegistrar() {
 }
 
 }  // namespace vombrel
+
+namespace vombrel {
+
+uint32_t VirtualKeyOfX11Keycode(uint32_t keycode) {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (!x11 || !x11->connection() || keycode == 0 || keycode > 255) return 0;
+  xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(x11->connection());
+  if (!symbols) return 0;
+  xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols, static_cast<xcb_keycode_t>(keycode), 0);
+  xcb_key_symbols_free(symbols);
+  if (keysym >= XK_A && keysym <= XK_Z) keysym += XK_a - XK_A;
+  if (keysym == XK_KP_Enter) keysym = XK_Return;
+  for (uint32_t vk = 1; vk < 256; ++vk)
+    if (KeysymOfVirtualKey(vk) == keysym) return vk;
+  return 0;
+}
+
+}  // namespace vombrel
