@@ -272,10 +272,25 @@ bool TFormOpzioni::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ListBoxScorciatoie && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
     return true;
+  if (watched == ListBoxScorciatoie && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    pressedKey_ = VirtualKeyOfKeyEvent(*key);
+    pressedModifiers_ = FlagsOf(key->modifiers());
+  }
   if (event->type() == QEvent::KeyRelease) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (!key->isAutoRepeat()) {
-      if (watched == ListBoxScorciatoie) ListBoxScorciatoieKeyUp(VirtualKeyOfKeyEvent(*key), FlagsOf(key->modifiers()));
+      if (watched == ListBoxScorciatoie) {
+        // A modifier let go a moment before the key still counts: the combination is
+        // the one held while the key went down and up.
+        const uint8_t code = VirtualKeyOfKeyEvent(*key);
+        uint16_t modifiers = FlagsOf(key->modifiers());
+        if (code == pressedKey_) {
+          modifiers |= pressedModifiers_;
+          pressedKey_ = 0;
+        }
+        ListBoxScorciatoieKeyUp(code, modifiers);
+      }
       if (watched == ListBoxAssociazioni) ListBoxAssociazioniKeyUp(VirtualKeyOfKeyEvent(*key));
     }
   }

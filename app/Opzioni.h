@@ -110,6 +110,9 @@ class TFormOpzioni : public QDialog {
   void StoreSwitches();
 
   TFormVombrel* main_;
+  // The key last pressed on the hot-key list and the modifiers held then.
+  uint8_t pressedKey_ = 0;
+  uint16_t pressedModifiers_ = 0;
   std::function<std::optional<QString>()> extensionAskerForTesting_;
 };
 

@@ -178,6 +178,21 @@ TEST_F(Options, CtrlShiftF5OnPauseIsAssignedAndStored) {
   EXPECT_EQ(window_->HotKeyList(), StringList{"Pause=Shift+Ctrl+F5;ON"});
 }
 
+TEST_F(Options, ModifiersLetGoBeforeTheKeyStillCount) {
+  TFormOpzioni& o = Open();
+  o.BtnClearHotkeysClick();
+  Select(o.ListBoxScorciatoie, 0);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+  QCoreApplication::sendEvent(o.ListBoxScorciatoie, &press);
+  KeyUp(Qt::Key_Control, Qt::AltModifier);  // the modifiers go up first
+  KeyUp(Qt::Key_Alt, Qt::NoModifier);
+  KeyUp(Qt::Key_P, Qt::NoModifier);
+  EXPECT_EQ(window_->HotKeyList(), StringList{"Play=Ctrl+Alt+P;ON"});
+  // A release without its press takes only the modifiers held at the release.
+  KeyUp(Qt::Key_S, Qt::ShiftModifier);
+  EXPECT_EQ(window_->HotKeyList(), StringList{"Play=Shift+S;ON"});
+}
+
 TEST_F(Options, EscapeAndModifiersAloneChangeNothing) {
   Settings("[HotKeys]\r\nPlay=Ctrl+Alt+P;ON\r\nStop=;OFF\r\n");
   TFormOpzioni& o = Open();
