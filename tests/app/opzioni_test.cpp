@@ -263,6 +263,37 @@ TEST_F(Options, UncheckedAssociationIsSavedButNotRegistered) {
   EXPECT_EQ(ReadAll(UserFolder() / "Associations.cfg"), "");
 }
 
+TEST_F(Options, OddExtensionsAreKeptAsTypedAndRegisterNothingOutside) {
+  TFormOpzioni& o = Open();
+  const QStringList typed{"../../escape", ".mp3", "a b", "", "x/y"};
+  for (const QString& text : typed) {
+    o.SetExtensionAskerForTesting([text] { return std::optional<QString>(text); });
+    o.BtnAggiungiAssociazioneClick();
+  }
+  EXPECT_EQ(Rows(o.ListBoxAssociazioni), typed);
+  for (int row = 0; row < o.ListBoxAssociazioni->Count(); ++row) o.ListBoxAssociazioni->SetChecked(row, true);
+  ASSERT_TRUE(Confirm());
+  EXPECT_EQ(ReadAll(UserFolder() / "Associations.cfg"), "\r\n../../escape\r\n.mp3\r\na b\r\nx/y\r\n");
+  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+    const std::string path = entry.path().string();
+    EXPECT_TRUE(path.rfind((root_ / "data").string(), 0) == 0 || path.rfind((root_ / "config").string(), 0) == 0)
+        << path;
+  }
+}
+
+TEST_F(Options, EmptyLanguageFolderKeepsTheCurrentLanguage) {
+  Settings("[General]\r\nLanguage=Italiano\r\n");
+  Main();
+  fs::create_directories(root_ / "program" / "Langs");
+  SetAppDirForTesting((root_ / "program").string() + "/");
+  TFormOpzioni& o = Open();
+  EXPECT_EQ(o.ComboLingue->count(), 0);
+  ASSERT_TRUE(Confirm());
+  SetAppDirForTesting(std::nullopt);
+  EXPECT_EQ(CurrentLanguage(), "Italiano");
+  EXPECT_EQ(UserConfig().ReadString("General", "Language", ""), "Italiano");
+}
+
 TEST_F(Options, ResetAndRemoveAssociations) {
   std::ofstream(UserFolder() / "Associations.cfg", std::ios::binary) << "wav\r\n";
   TFormOpzioni& o = Open();
