@@ -148,6 +148,46 @@ TEST_F(Options, OpeningFillsTheListsFromTheSettings) {
   EXPECT_TRUE(o.CheckAiuti->Checked());
 }
 
+TEST_F(Options, DesignedCaptionsAndHints) {
+  for (const char* language : {"Italiano", "English"}) {
+    SCOPED_TRACE(language);
+    Settings(std::string("[General]\r\nLanguage=") + language + "\r\n");
+    window_.reset();
+    TFormOpzioni& o = Open();
+    const bool italian = std::string(language) == "Italiano";
+    const struct {
+      const char* name;
+      const char* property;
+      const char* italiano;
+      const char* english;
+    } texts[] = {
+        {"BarraTitolo", "Caption", "Opzioni", "Options"},
+        {"LblAssocia", "Caption", "Associa a", "Associate with"},
+        {"ListBoxAssociazioni", "Hint", "Lista delle associazioni disponibili. ",
+         "Lista delle associazioni disponibili. "},  // the check list is not among the translated classes
+        {"BtnTogliAssociazione", "Hint", "Elimina le associazioni a file correntemente selezionate",
+         "Remove the ticked file associations"},
+        {"BtnAggiungiAssociazione", "Hint", "Aggiunge una nuova associazione a file", "Add a new file association"},
+        {"LblScorciatoie", "Caption", "Scorciatoie", "Hot keys"},
+        {"BtnClearHotkeys", "Hint", "Ripristina le scorciatoie di default", "Restore the default hot keys"},
+        {"LblLingua", "Caption", "Lingua", "Language"},
+        {"LblPlayer", "Caption", "Player", "Player"},
+        {"LblSuggerimenti", "Caption", "Abilita suggerimenti", "Show hints"},
+        {"LblHideOnVideo", "Caption", "Nascondi finestra principale con video", "Hide the main window during video"},
+        {"LblTrayCommands", "Caption", "Mostra mini-comandi nella tray", "Show mini controls in the tray"},
+        {"BtnAnnulla", "Caption", "Annulla", "Cancel"},
+        {"BtnConferma", "Caption", "Conferma", "Confirm"},
+    };
+    for (const auto& t : texts) {
+      QObject* component = o.findChild<QObject*>(t.name);
+      ASSERT_NE(component, nullptr) << t.name;
+      EXPECT_EQ(component->property(t.property).toString().toStdString(), italian ? t.italiano : t.english) << t.name;
+    }
+    EXPECT_EQ(o.windowTitle().toStdString(), italian ? "Opzioni" : "Options");
+    o.BtnAnnullaClick();
+  }
+}
+
 TEST_F(Options, FirstStartHasNoHotKeysAndStoresTheDefaultsOff) {
   TFormOpzioni& o = Open();
   EXPECT_EQ(o.ListBoxScorciatoie->Count(), 0);
