@@ -28,9 +28,10 @@ namespace vombrel {
 
 class TFormVombrel;
 
-// The virtual-key code of a pressed key as the shortcut texts name it: the key's
-// unshifted symbol on the current X layout when Qt runs on X11, else Qt's key (letters,
-// digits, keypad digits, F1-F24, the named keys; 16/17/18 for Shift/Ctrl/Alt alone).
+// The virtual-key code of a pressed key as the shortcut texts name it: the key's symbol
+// on the current X layout when Qt runs on X11 (unshifted, else shifted), so the hot key
+// grabs the very key that was pressed; else Qt's key (letters, digits, keypad digits,
+// F1-F24, the named keys; 16/17/18 for Shift/Ctrl/Alt alone).
 // 0 for a key without a code.
 uint8_t VirtualKeyOfKeyEvent(const QKeyEvent& event);
 
