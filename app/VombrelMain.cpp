@@ -22,6 +22,7 @@
 #include "app/Application.h"
 #include "app/Colori.h"
 #include "app/Commandpanel.h"
+#include "app/Opzioni.h"
 #include "app/Recording.h"
 #include "app/Video.h"
 #include "platform/Volumefollower.h"
@@ -49,6 +50,16 @@ namespace {
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 std::string S(const QString& text) { return text.toStdString(); }
 
+// Sorted without regard to case, duplicates (in any case) left out.
+StringList SortedAssociations(StringList extensions) {
+  std::stable_sort(extensions.begin(), extensions.end(),
+                   [](const std::string& a, const std::string& b) { return UpperCase(a) < UpperCase(b); });
+  extensions.erase(std::unique(extensions.begin(), extensions.end(),
+                               [](const std::string& a, const std::string& b) { return SameText(a, b); }),
+                   extensions.end());
+  return extensions;
+}
+
 // The extensions of "Associations.cfg": one a line, sorted without regard to case,
 // duplicates and blank lines left out. A missing or unreadable file gives none.
 StringList ReadAssociations() {
@@ -59,12 +70,7 @@ StringList ReadAssociations() {
     const std::string extension = Trim(line);
     if (!extension.empty()) extensions.push_back(extension);
   }
-  std::stable_sort(extensions.begin(), extensions.end(),
-                   [](const std::string& a, const std::string& b) { return UpperCase(a) < UpperCase(b); });
-  extensions.erase(std::unique(extensions.begin(), extensions.end(),
-                               [](const std::string& a, const std::string& b) { return SameText(a, b); }),
-                   extensions.end());
-  return extensions;
+  return SortedAssociations(std::move(extensions));
 }
 
 }  // namespace
@@ -336,6 +342,9 @@ void TFormVombrel::BuildMenus() {
   auto* cambiaColori = item(configMenu_, "PopupCambiaColori", "Cambia Colori", &TFormVombrel::PopupCambiaColoriClick);
   cambiaColori->SetHint("Accede al modulo di definizione delle combinazioni di colore.");
   cambiaColori->SetTag(8);
+  auto* opzioni = item(configMenu_, "PopupOpzioni", "Opzioni", &TFormVombrel::PopupOpzioniClick);
+  opzioni->SetHint("Accede al modulo delle impostazioni.");
+  opzioni->SetTag(9);
   item(configMenu_, "PopupRipper", "Acquisisci CD", &TFormVombrel::PopupRipperClick)
       ->SetHint("Accede al modulo di acquisizione delle tracce da CD");
   auto* registratore = item(configMenu_, "PopupRegistratore", "Registratore", &TFormVombrel::PopupRegistratoreClick);
@@ -922,6 +931,13 @@ void TFormVombrel::PopupCambiaColoriClick() {
   auto* editor = new TFormColori(this);
   editor->exec();
 }
+
+void TFormVombrel::PopupOpzioniClick() {
+  auto* options = new TFormOpzioni(this);
+  if (options->exec() == QDialog::Accepted) LoadSettings();
+}
+
+void TFormVombrel::SetAssociations(StringList extensions) { associations_ = SortedAssociations(std::move(extensions)); }
 
 void TFormVombrel::PopupRegistratoreClick() {
   // A new recorder for every request; it frees itself when closed, and goes with the

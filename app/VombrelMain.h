@@ -135,6 +135,9 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void PopupRipperClick();
   // The colour scheme editor, a new one each time, shown modally.
   void PopupCambiaColoriClick();
+  // The options window, a new one each time, shown modally; a confirmed close reloads
+  // the settings.
+  void PopupOpzioniClick();
   // A new recorder window, shown at once (the "Registratore" item and the record button).
   void PopupRegistratoreClick();
   void RegistracomeWAV1Click();
@@ -158,6 +161,9 @@ class TFormVombrel : public QWidget, private PlaylistController {
   bool TrayCommands() const { return trayCommands_; }
   int LastTimerPosition() const { return lastTimerPosition_; }
   const StringList& Associations() const { return associations_; }
+  // Sorted without regard to case, duplicates left out (the options window's confirm).
+  void SetAssociations(StringList extensions);
+  TFormVideo* VideoWindow() const { return video_; }
   const std::string& OpenFilter() const { return openFilter_; }
   const QString& TrayTooltip() const { return trayTooltip_; }
   QMenu* ConfigMenu() const { return configMenu_; }

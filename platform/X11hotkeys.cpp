@@ -301,3 +301,26 @@ std::unique_ptr<HotKeyRegistrar> CreateX11HotKeyRegistrar() {
 }
 
 }  // namespace vombrel
+
+namespace vombrel {
+
+uint32_t VirtualKeyOfX11Keycode(uint32_t keycode) {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (!x11 || !x11->connection() || keycode == 0 || keycode > 255) return 0;
+  xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(x11->connection());
+  if (!symbols) return 0;
+  // The unshifted symbol first; then the shifted one, for layouts whose digit keys give
+  // punctuation unshifted (the grab finds the key by either symbol).
+  uint32_t found = 0;
+  for (int column = 0; column < 2 && found == 0; ++column) {
+    xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols, static_cast<xcb_keycode_t>(keycode), column);
+    if (keysym >= XK_A && keysym <= XK_Z) keysym += XK_a - XK_A;
+    if (keysym == XK_KP_Enter) keysym = XK_Return;
+    for (uint32_t vk = 1; vk < 256 && found == 0 && keysym != XCB_NO_SYMBOL; ++vk)
+      if (KeysymOfVirtualKey(vk) == keysym) found = vk;
+  }
+  xcb_key_symbols_free(symbols);
+  return found;
+}
+
+}  // namespace vombrel

@@ -21,3 +21,12 @@ uint32_t KeysymOfVirtualKey(uint32_t virtualKey);
 std::unique_ptr<HotKeyRegistrar> CreateX11HotKeyRegistrar();
 
 }  // namespace vombrel
+
+namespace vombrel {
+
+// The virtual-key code of the key with X keycode `keycode` on the current layout, read
+// from the key's unshifted symbol, so that the code names the same key that
+// KeysymOfVirtualKey later grabs. 0 when Qt is not on xcb or the symbol has no code.
+uint32_t VirtualKeyOfX11Keycode(uint32_t keycode);
+
+}  // namespace vombrel
