@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/Traylogic.h"
 #include "app/VombrelMain.h"
@@ -207,7 +208,7 @@ void TFormVombrel::AppEventsRestore() {
 
 void TFormVombrel::PlayMenuPopup() {
   // "Tracce" is filled when it opens: a long playlist costs nothing until then.
-  tracksMenu_->clear();
+  ClearTracksMenu();
   tracksStale_ = true;
   const QString mark = QString::fromLatin1(VolumeMarkCaption(Volume->Position()));
   for (QAction* item : volumeMenu_->actions()) item->setChecked(item->text() == mark);
@@ -216,14 +217,36 @@ void TFormVombrel::PlayMenuPopup() {
 void TFormVombrel::FillTracksMenu() {
   if (!tracksStale_) return;
   tracksStale_ = false;
-  tracksMenu_->clear();
+  ClearTracksMenu();
   const int32_t count = playlist_.Count();
-  for (int32_t i = 0; i < count; ++i) {
-    auto* item = new TMenuItem(tracksMenu_);
+  if (count <= kTracksPerBlock) {
+    AddTrackItems(tracksMenu_, 0, count);
+    return;
+  }
+  for (int32_t first = 0; first < count; first += kTracksPerBlock) {
+    const int32_t end = std::min(count, first + kTracksPerBlock);
+    auto* block = new QMenu(tracksMenu_);
+    block->setTitle(QStringLiteral("%1 - %2").arg(first + 1).arg(end));
+    tracksMenu_->addMenu(block);
+    connect(block, &QMenu::aboutToShow, this, [this, block, first, end] {
+      if (block->isEmpty()) AddTrackItems(block, first, std::min(end, playlist_.Count()));
+    });
+  }
+}
+
+void TFormVombrel::ClearTracksMenu() {
+  tracksMenu_->clear();
+  qDeleteAll(tracksMenu_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
+}
+
+// Items for the entries first..end-1: the current one tagged 3 (its pause image).
+void TFormVombrel::AddTrackItems(QMenu* menu, int32_t first, int32_t end) {
+  for (int32_t i = first; i < end; ++i) {
+    auto* item = new TMenuItem(menu);
     item->setText(Q(LiteralMenuCaption(playlist_.DisplayName(playlist_.Entry(i)))));
     item->SetTag(i == playlist_.CurrentIndex ? 3 : 0);
     connect(item, &QAction::triggered, this, [this, i] { PlaylistPopupSelect(i); });
-    tracksMenu_->addAction(item);
+    menu->addAction(item);
   }
 }
 

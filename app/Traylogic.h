@@ -18,6 +18,11 @@ inline const char* VolumeMarkCaption(int32_t position) {
   return "0%";
 }
 
+// "Tracce" lists up to this many entries itself; a longer playlist is shown in blocks of
+// this many entries, one submenu each, whose items are made when the block opens (a menu
+// of 100,000 items would take seconds to build and could not be scrolled through anyway).
+inline constexpr int32_t kTracksPerBlock = 500;
+
 // The current track's notification: the title cut to 63 characters, the text
 // "artist - title (duration)" cut to 255.
 inline constexpr int kBalloonTitleLength = 63;

@@ -228,6 +228,8 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void FollowFullScreenWithEscHotKey();
   void BuildTray();
   void FillTracksMenu();
+  void ClearTracksMenu();
+  void AddTrackItems(QMenu* menu, int32_t first, int32_t end);
   void SetHideShowCaptions(const QString& caption);
 
   template <typename T>

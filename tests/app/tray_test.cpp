@@ -175,6 +175,34 @@ TEST_F(Tray, TracksAreRebuiltAtEachOpeningWithTheCurrentOneTagged) {
   EXPECT_EQ(engine_->calls.back(), "Pause");
 }
 
+TEST_F(Tray, LongPlaylistsAreListedInBlocks) {
+  TFormVombrel& w = Open();
+  for (int i = 0; i < 1201; ++i) w.Playlist().Entries.push_back("/t" + std::to_string(i) + ".wav");
+  files_.clear();
+  w.Playlist().CurrentIndex = 700;
+  emit w.PlayMenu()->aboutToShow();
+  emit w.TracksMenu()->aboutToShow();
+  const auto blocks = w.TracksMenu()->actions();
+  ASSERT_EQ(blocks.size(), 3);
+  EXPECT_EQ(blocks[0]->text(), "1 - 500");
+  EXPECT_EQ(blocks[1]->text(), "501 - 1000");
+  EXPECT_EQ(blocks[2]->text(), "1001 - 1201");
+  QMenu* second = blocks[1]->menu();
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->actions().isEmpty());  // made when the block opens
+  emit second->aboutToShow();
+  ASSERT_EQ(second->actions().size(), 500);
+  EXPECT_EQ(second->actions()[0]->text(), "t500.wav");
+  EXPECT_EQ(TagOf(second->actions()[200]), 3);
+  EXPECT_EQ(TagOf(second->actions()[201]), 0);
+  second->actions()[201]->trigger();
+  EXPECT_EQ(w.Playlist().CurrentIndex, 701);
+  emit w.PlayMenu()->aboutToShow();  // the next opening starts afresh
+  emit w.TracksMenu()->aboutToShow();
+  EXPECT_EQ(w.TracksMenu()->actions().size(), 3);
+  EXPECT_EQ(w.TracksMenu()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).size(), 3);
+}
+
 TEST_F(Tray, VolumeItemMarkedFromTheBar) {
   TFormVombrel& w = Open();
   for (const auto& [position, caption] : std::vector<std::pair<int, QString>>{{52427, "80%"}, {6553, "0%"}, {65535, "100%"}}) {
