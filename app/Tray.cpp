@@ -9,6 +9,7 @@
 #include "app/VombrelMain.h"
 #include "platform/Trayicon.h"
 #include "toolkit/Flatlists.h"
+#include "toolkit/Menudrawing.h"
 #include "toolkit/Menuitems.h"
 
 namespace vombrel {
@@ -90,6 +91,8 @@ void TFormVombrel::BuildTray() {
   connect(MRUManager, &TMRUManager::Change, this, [this] { MRUManager->FillMenu(recentMenu_); });
   MRUManager->FillMenu(recentMenu_);
   playlist_.SetRecentPlaylistHook([this](const std::string& path) { MRUManager->Add(Q(path)); });
+
+  for (QMenu* menu : findChildren<QMenu*>()) InstallMenuDrawing(menu, menu == recentMenu_);
 
   CoolTrayIcon = new TCoolTrayIcon(this);
   CoolTrayIcon->SetPopupMenu(playMenu_);
@@ -227,6 +230,7 @@ void TFormVombrel::FillTracksMenu() {
     const int32_t end = std::min(count, first + kTracksPerBlock);
     auto* block = new QMenu(tracksMenu_);
     block->setTitle(QStringLiteral("%1 - %2").arg(first + 1).arg(end));
+    InstallMenuDrawing(block);
     tracksMenu_->addMenu(block);
     connect(block, &QMenu::aboutToShow, this, [this, block, first, end] {
       if (block->isEmpty()) AddTrackItems(block, first, std::min(end, playlist_.Count()));
