@@ -41,11 +41,11 @@ void DrawMargin(QPainter* p, const QRect& menu, const QPalette& palette) {
   p->fillRect(QRect(QPoint(l, t), QPoint(r - 4 - 1, b - 1)), ColorToQColor(c[crButtonBorder]));
   const QColor bottom = ColorToQColor(c[crFace]), top = ColorToQColor(c[crButtonFace]);
   const QRect band(QPoint(l + 1, t + 1), QPoint(r - 5 - 1, b - 1 - 1));
-  for (int i = 0; i < kGradientSteps && band.height() > 0; ++i) {
-    const int y0 = band.top() + band.height() * i / kGradientSteps;
-    const int y1 = band.top() + band.height() * (i + 1) / kGradientSteps;
+  // Row by row, each in the colour of its step (1 of 64), "ButtonFace" at the top, "Face" at the bottom.
+  for (int y = band.top(); y <= band.bottom(); ++y) {
+    const int i = band.height() > 1 ? (y - band.top()) * (kGradientSteps - 1) / (band.height() - 1) : 0;
     auto mix = [&](int a, int z) { return a + (z - a) * i / (kGradientSteps - 1); };
-    p->fillRect(QRect(band.left(), y0, band.width(), y1 - y0),
+    p->fillRect(QRect(band.left(), y, band.width(), 1),
                 QColor(mix(top.red(), bottom.red()), mix(top.green(), bottom.green()), mix(top.blue(), bottom.blue())));
   }
   // The 3-D frame around (R-3, T, R-1, B): shadow top-left, highlight bottom-right.

@@ -14,7 +14,10 @@
 #include "platform/Trayicon.h"
 #include "support/Configurazione.h"
 #include "support/Supportlanguage.h"
+#include "toolkit/Menudrawing.h"
 #include "toolkit/Menuitems.h"
+#include "support/Supportaspetto.h"
+#include "toolkit/Colorscheme.h"
 
 namespace fs = std::filesystem;
 
@@ -64,6 +67,73 @@ TEST(TrayMenuCaption, ShowsTextLiterally) {
   EXPECT_EQ(LiteralMenuCaption("Rock & Roll"), "Rock && Roll");
   EXPECT_EQ(LiteralMenuCaption("a\tb"), "a b");
   EXPECT_EQ(LiteralMenuCaption(""), "");
+}
+
+// An owner-drawn menu as painted, with the scheme file and without it.
+class MenuDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("vombrel-menu-" + std::to_string(getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    saved_ = WorkingColors();
+    WorkingColors().fill(0);
+    WorkingColors()[crButtonBorder] = MakeRgb(10, 20, 30);
+    WorkingColors()[crButtonFace] = MakeRgb(200, 210, 220);
+    WorkingColors()[crButtonFocus] = MakeRgb(250, 0, 0);
+    WorkingColors()[crFace] = MakeRgb(0, 90, 0);
+    WorkingColors()[crTextFont] = MakeRgb(0, 0, 250);
+  }
+  void TearDown() override {
+    WorkingColors() = saved_;
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  // The menu painted offscreen, and the rectangle of its item.
+  QImage Paint(QRect* itemRect) {
+    QMenu menu;
+    auto* item = new TMenuItem(&menu);
+    item->setText("Play");
+    item->SetTag(0);
+    menu.addAction(item);
+    InstallMenuDrawing(&menu);
+    menu.ensurePolished();
+    menu.adjustSize();
+    *itemRect = menu.actionGeometry(item);
+    return menu.grab().toImage();
+  }
+  fs::path root_;
+  SchemeColors saved_{};
+};
+
+TEST_F(MenuDrawing, WithoutSchemeFileItemsUseSystemColoursAndTheMarginTheWorkingOnes) {
+  QRect item;
+  const QImage image = Paint(&item);
+  EXPECT_GE(item.left(), kMenuMargin);
+  EXPECT_EQ(QColor(image.pixel(0, item.center().y())), QColor(10, 20, 30));  // the band's edge
+  EXPECT_EQ(QColor(image.pixel(5, 1)), QColor(200, 210, 220));              // the gradient's top
+  EXPECT_EQ(image.pixel(item.right() - 3, item.center().y()), QApplication::palette().color(QPalette::Button).rgb());
+  EXPECT_EQ(image.pixel(item.right() - 1, item.center().y()), QApplication::palette().color(QPalette::Dark).rgb());
+  EXPECT_EQ(QColor(image.pixel(5, image.height() - 2)), QColor(0, 90, 0));  // the gradient's bottom
+}
+
+TEST_F(MenuDrawing, WithSchemeFileItemsUseTheScheme) {
+  fs::create_directories(fs::path(CurrentSchemePath()).parent_path());
+  std::ofstream(CurrentSchemePath()) << "Face=0\r\n";
+  QRect item;
+  const QImage image = Paint(&item);
+  EXPECT_EQ(QColor(image.pixel(item.right() - 3, item.center().y())), QColor(200, 210, 220));
+  EXPECT_EQ(QColor(image.pixel(item.right() - 1, item.center().y())), QColor(10, 20, 30));
+  EXPECT_EQ(image.pixel(item.right(), item.center().y()), QApplication::palette().color(QPalette::Button).rgb());
+}
+
+TEST(MenuImages, EveryTagHasATwelvePixelImage) {
+  for (int index = 0; index <= 13; ++index) {
+    const QPixmap image = MenuImage(index);
+    EXPECT_EQ(image.size(), QSize(12, 12)) << index;
+  }
+  EXPECT_TRUE(MenuImage(-1).isNull());
 }
 
 class Tray : public ::testing::Test {
