@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "app/Traylogic.h"
+#include "app/Playlist.h"
+#include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Trayicon.h"
 #include "toolkit/Flatlists.h"
@@ -49,7 +51,9 @@ void TFormVombrel::BuildTray() {
   // The configuration menu's hide/show item, before "Esci".
   auto* esci = Child<TMenuItem>(this, "PopupEsci");
   esci->SetTag(7);
-  Child<TMenuItem>(this, "PopupRipper")->SetTag(12);
+  auto* ripper = Child<TMenuItem>(this, "PopupRipper");
+  ripper->SetTag(12);
+  configMenu_->insertSeparator(ripper);  // after the colour editor (and the options, when they come)
   auto* tray1 = NewItem(this, "PopupTray1", "Nascondi", 6, "Minimizza il player.");
   configMenu_->insertAction(esci, tray1);
   connect(tray1, &QAction::triggered, this, [this, tray1] { PopupTray1Click(tray1); });
@@ -170,6 +174,11 @@ void TFormVombrel::HideToTray() {
   }
   // With a tray only the icon remains; without one the window stays reachable minimised.
   if (TCoolTrayIcon::Available()) {
+    for (QWidget* window : {static_cast<QWidget*>(playlistWindow_.data()), static_cast<QWidget*>(video_.data())}) {
+      if (!window || !window->isVisible()) continue;
+      window->hide();
+      hiddenWithMain_.emplace_back(window);
+    }
     hide();
     AppEventsMinimize();
   } else {
@@ -181,6 +190,9 @@ void TFormVombrel::RestoreFromTray() {
   SetHideShowCaptions(LabelHide->Caption());
   restoredFromTray_ = true;
   showNormal();
+  for (const QPointer<QWidget>& window : hiddenWithMain_)
+    if (window) window->show();
+  hiddenWithMain_.clear();
   raise();
   activateWindow();
   AppEventsRestore();

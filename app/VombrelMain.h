@@ -332,6 +332,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   bool restoredFromTray_ = false;
   bool tagsWereVisible_ = true;
   bool minimised_ = false;
+  std::vector<QPointer<QWidget>> hiddenWithMain_;  // the program's windows hidden to the tray
 };
 
 }  // namespace vombrel

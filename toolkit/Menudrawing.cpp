@@ -139,7 +139,7 @@ MenuDrawingStyle* SharedStyle() {
 void DrawImage(QPainter& p, int index) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0x20, 0x40, 0x80));
+  p.setBrush(QColor(0x30, 0x78, 0xd8));
   auto tri = [&](double x0, double x1, bool right) {
     QPainterPath path;
     path.moveTo(right ? x0 : x1, 2);
@@ -176,7 +176,7 @@ void DrawImage(QPainter& p, int index) {
       path.moveTo(1, 4); path.lineTo(4, 4); path.lineTo(7, 1); path.lineTo(7, 11); path.lineTo(4, 8); path.lineTo(1, 8);
       path.closeSubpath();
       p.drawPath(path);
-      p.setPen(QPen(QColor(0x20, 0x40, 0x80), 1));
+      p.setPen(QPen(QColor(0x30, 0x78, 0xd8), 1));
       p.setBrush(Qt::NoBrush);
       p.drawArc(QRectF(6, 3, 5, 6), -60 * 16, 120 * 16);
       break;

@@ -194,8 +194,8 @@ class Tray : public ::testing::Test {
 
 TEST_F(Tray, MenusHoldEveryItemInOrder) {
   TFormVombrel& w = Open();
-  EXPECT_EQ(Names(w.ConfigMenu()), (std::vector<std::string>{"PopupCambiaColori", "PopupRipper", "PopupRegistratore",
-                                                             "-", "PopupTray1", "PopupEsci"}));
+  EXPECT_EQ(Names(w.ConfigMenu()), (std::vector<std::string>{"PopupCambiaColori", "-", "PopupRipper",
+                                                             "PopupRegistratore", "-", "PopupTray1", "PopupEsci"}));
   EXPECT_EQ(Names(w.PlayMenu()),
             (std::vector<std::string>{"PopupTracce", "PopupPlaylist", "-", "PopupVolume", "-", "PopupPlay",
                                       "PopupPrev", "PopupNext", "PopupPause", "PopupStop", "-", "PopupAdd",

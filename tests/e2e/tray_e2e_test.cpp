@@ -151,16 +151,21 @@ TEST_F(TrayIconE2e, QuartersMenuAndRestoring) {
   ClickQuarter(false, false);
   ASSERT_TRUE(Hears(0));
 
-  // Hidden by its minimise button; a double click on the Play quarter brings the window
-  // back and starts nothing.
+  // Hidden by its minimise button with the playlist window open: only the icon remains;
+  // a double click on the Play quarter brings both windows back and starts nothing.
+  const QRect playlistButton = ml::kButtonPlaylist;
+  player_->ClickAt(playlistButton.center().x(), playlistButton.center().y());
+  ASSERT_TRUE(WaitUntil([&] { return player_->VisibleWindows() == 3; }, seconds(10)));  // main, playlist, icon
   const std::string main = player_->MainWindow();
   auto mainShown = [&] { return RunCommand("xwininfo -id " + main).output.find("IsViewable") != std::string::npos; };
   const QRect minimise = ml::kButtonMinimize;
   player_->ClickAt(minimise.center().x(), minimise.center().y());
   ASSERT_TRUE(WaitUntil([&] { return !mainShown(); }, seconds(10)));
+  EXPECT_TRUE(WaitUntil([&] { return player_->VisibleWindows() == 1; }, seconds(10)));  // the icon
   MoveTo(true, false);
   RunCommand("xdotool click --repeat 2 --delay 80 1");
   EXPECT_TRUE(WaitUntil(mainShown, seconds(10)));
+  EXPECT_TRUE(WaitUntil([&] { return player_->VisibleWindows() == 3; }, seconds(10)));
   std::this_thread::sleep_for(milliseconds(800));  // past the double-click time
   EXPECT_EQ(HeardFrequency(), 0);
 }
