@@ -40,7 +40,7 @@ struct Area {
 
 // The player's icon window inside the tray: its small visible window away from the corner.
 std::optional<Area> TrayIcon(pid_t pid) {
-  std::istringstream windows(RunCommand("xdotool search --pid " + std::to_string(pid) + " ''").output);
+  std::istringstream windows(RunCommand("xdotool search --pid " + std::to_string(pid) + " --name ''").output);
   std::string id;
   while (windows >> id) {
     std::istringstream shell(RunCommand("xdotool getwindowgeometry --shell " + id).output);
