@@ -126,6 +126,8 @@ void TCoolTrayIcon::SetHint(const QString& hint) { icon_->setToolTip(hint); }
 void TCoolTrayIcon::SetPopupMenu(QMenu* menu) { icon_->setContextMenu(menu); }
 
 void TCoolTrayIcon::ShowBalloon(const QString& title, const QString& text) {
+  balloonTitle_ = title;
+  balloonText_ = text;
   icon_->showMessage(title, text, QSystemTrayIcon::Information, 0);
 }
 

@@ -51,6 +51,8 @@ class TCoolTrayIcon : public QObject {
   void SetPopupMenu(QMenu* menu);
   // A desktop notification over the icon.
   void ShowBalloon(const QString& title, const QString& text);
+  const QString& LastBalloonTitle() const { return balloonTitle_; }
+  const QString& LastBalloonText() const { return balloonText_; }
   // Whether some tray can show the icon now.
   static bool Available();
   // Whether the icon is docked by XEmbed (exact positions inside it are known).
@@ -82,6 +84,7 @@ class TCoolTrayIcon : public QObject {
   QTimer pendingClick_;
   int pendingPicture_ = vombrel::kTrayNormal;
   QTimer leaveCheck_;
+  QString balloonTitle_, balloonText_;
 };
 
 namespace vombrel {

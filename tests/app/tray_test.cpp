@@ -14,6 +14,7 @@
 #include "platform/Trayicon.h"
 #include "support/Configurazione.h"
 #include "support/Supportlanguage.h"
+#include "toolkit/Flatlists.h"
 #include "toolkit/Menudrawing.h"
 #include "toolkit/Menuitems.h"
 #include "support/Supportaspetto.h"
@@ -404,6 +405,21 @@ TEST_F(Tray, RecentPlaylistsLoadWithoutPlaying) {
   fs::remove(list);  // a recent playlist that is gone: nothing happens
   w.MRUManagerClick(QString::fromStdString(list));
   EXPECT_EQ(w.Playlist().Count(), 2);
+}
+
+TEST_F(Tray, CurrentTrackNotification) {
+  files_ = {{"/music/a.wav", {true, true, 3725000}}};
+  TFormVombrel& w = Open();
+  w.Playlist().Entries = {"/music/a.wav"};
+  w.ButtonPlayClick();
+  w.TagArtista->setText("Artist");
+  w.TagTitolo->setText("Title");
+  Item("PopupCorrente")->trigger();
+  EXPECT_EQ(w.CoolTrayIcon->LastBalloonTitle(), "Scripted");
+  EXPECT_EQ(w.CoolTrayIcon->LastBalloonText(), "Artist - Title (" + w.Durata->Caption() + ")");
+  w.TagArtista->setText(QString(300, QLatin1Char('a')));
+  w.PopupCorrenteClick();
+  EXPECT_EQ(w.CoolTrayIcon->LastBalloonText(), QString(255, QLatin1Char('a')));
 }
 
 TEST_F(Tray, TooltipFollowsTheCurrentTrack) {
