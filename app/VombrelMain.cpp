@@ -25,6 +25,7 @@
 #include "app/Opzioni.h"
 #include "app/Recording.h"
 #include "app/Video.h"
+#include "platform/Trayicon.h"
 #include "platform/Volumefollower.h"
 #include "playlist/Playlistfiles.h"
 #include "playlist/Playlisthandover.h"
@@ -98,6 +99,7 @@ TFormVombrel::TFormVombrel(std::vector<std::string> arguments, EngineFactory eng
   FormPlacement = new TFormPlacement(this);
   FormPlacement->setObjectName("FormPlacement");
   BindFormPlacement(UserConfig(), FormPlacement, this);
+  BuildTray();
   engineLoaded_ = false;
   if (!volume_.read && !volume_.write) {
     // The default sink's volume, followed through the sound server's change events on a
@@ -303,7 +305,7 @@ void TFormVombrel::BuildWindow() {
   FullScreenTimer->setInterval(1000);
 
   connect(ButtonClose, &FlatControl::Click, this, &TFormVombrel::ButtonCloseClick);
-  connect(ButtonMinimize, &FlatControl::Click, this, [this] { showMinimized(); });
+  connect(ButtonMinimize, &FlatControl::Click, this, &TFormVombrel::ButtonMinimizeClick);
   connect(ButtonAddToPlaylist, &FlatControl::Click, this, &TFormVombrel::PopupAddClick);
   connect(ButtonPlaylist, &FlatControl::Click, this, &TFormVombrel::ButtonPlaylistClick);
   connect(BarraTitolo, &TFlatTitlebar::FormMove, this, &TFormVombrel::BarraTitoloFormMove);
@@ -529,6 +531,14 @@ void TFormVombrel::showEvent(QShowEvent* event) {
 void TFormVombrel::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::WindowStateChange && CoolTrayIcon) {
+    if (isMinimized()) {
+      AppEventsMinimize();  // with a tray, only the icon remains
+      if (TCoolTrayIcon::Available()) QTimer::singleShot(0, this, &QWidget::hide);
+    }
+    else if (isVisible())
+      AppEventsRestore();
+  }
 }
 
 void TFormVombrel::CreatePlayerEngine(const std::string& name) {
@@ -646,6 +656,7 @@ void TFormVombrel::ShowTrackLength(int32_t length) {
   trayTooltip_ = Q(TrayTooltipText(S(TagArtista->text()), S(TagTitolo->text()),
                                    playlist_.DisplayName(playlist_.Entry(playlist_.CurrentIndex)),
                                    S(Durata->Caption())));
+  if (CoolTrayIcon) CoolTrayIcon->SetHint(trayTooltip_);
 }
 
 void TFormVombrel::PlayerTimerTimer() {

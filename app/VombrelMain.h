@@ -30,6 +30,7 @@
 #include "toolkit/Formplacement.h"
 
 class TEdit;
+class TCoolTrayIcon;
 
 namespace vombrel {
 
@@ -153,6 +154,31 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void FormShow();
   void FormActivate();
 
+  // The tray icon, the tray menu's submenus and hiding to the tray (Tray.cpp).
+  void CoolTrayIconDblClick();
+  void CoolTrayIconMouseUp(Qt::MouseButton button, bool doubleClick);
+  void CoolTrayIconMouseMove(int x, int y, int width, int height);
+  void CoolTrayIconMouseExit();
+  // Either hide/show item: hides or restores by the item's caption.
+  void PopupTray1Click(QAction* sender);
+  void ButtonMinimizeClick();
+  void HideToTray();
+  void RestoreFromTray();
+  void AppEventsMinimize();
+  void AppEventsRestore();
+  // The tray menu opens: "Tracce" is rebuilt (filled when it is opened) and the volume
+  // item matching the volume bar is marked.
+  void PlayMenuPopup();
+  void PlaylistPopupSelect(int index);
+  void PopupCorrenteClick();
+  void MRUManagerClick(const QString& path);
+  QMenu* TracksMenu() const { return tracksMenu_; }
+  QMenu* RecentMenu() const { return recentMenu_; }
+  QMenu* VolumeMenu() const { return volumeMenu_; }
+  bool RestoredFromTray() const { return restoredFromTray_; }
+  bool TagsWereVisible() const { return tagsWereVisible_; }
+  bool MinimisedToTray() const { return minimised_; }
+
   // State the other windows and the tests read.
   bool Paused() const { return paused_; }
   bool AutoplayPending() const { return autoplayPending_; }
@@ -206,6 +232,11 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void CloseVideoWindow();
   bool EngineActive();
   void FollowFullScreenWithEscHotKey();
+  void BuildTray();
+  void FillTracksMenu();
+  void ClearTracksMenu();
+  void AddTrackItems(QMenu* menu, int32_t first, int32_t end);
+  void SetHideShowCaptions(const QString& caption);
 
   template <typename T>
   T* Make(QWidget* parent, const char* name);
@@ -291,12 +322,23 @@ class TFormVombrel : public QWidget, private PlaylistController {
   QTimer* VolumeTimer = nullptr;
   QTimer* FullScreenTimer = nullptr;
   TFormPlacement* FormPlacement = nullptr;
+  TCoolTrayIcon* CoolTrayIcon = nullptr;
+  TMRUManager* MRUManager = nullptr;
+  TLabel* LabelHide = nullptr;  // invisible: the hide/show captions, translatable
+  TLabel* LabelShow = nullptr;
 
  private:
   QMenu* configMenu_ = nullptr;
   QMenu* playMenu_ = nullptr;
   QMenu* titleMenu_ = nullptr;
   QMenu* volumeMenu_ = nullptr;
+  QMenu* tracksMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  bool tracksStale_ = true;
+  bool restoredFromTray_ = false;
+  bool tagsWereVisible_ = true;
+  bool minimised_ = false;
+  std::vector<QPointer<QWidget>> hiddenWithMain_;  // the program's windows hidden to the tray
 };
 
 }  // namespace vombrel

@@ -10,6 +10,7 @@ add_library(vombrel_toolkit STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Colorscheme.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Translation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Formplacement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Menudrawing.cpp
 )
 target_include_directories(vombrel_toolkit PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vombrel_toolkit PUBLIC vombrel_support Qt6::Widgets)

@@ -1,0 +1,3 @@
+add_executable(bench_traymenu ${CMAKE_CURRENT_LIST_DIR}/bench_traymenu.cpp)
+target_link_libraries(bench_traymenu PRIVATE vombrel_app_lib)
+vombrel_strict(bench_traymenu)
