@@ -83,6 +83,8 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void SeekToPercent(int percent);
   void ToggleFullScreen();
   void FullScreenTimerTimer();
+  // The full-screen picture was closed by the user (a key or a click on it).
+  void FullScreenClosedByUser();
 
   // Volume.
   void SetVolume(int32_t volume);

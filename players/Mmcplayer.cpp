@@ -329,6 +329,12 @@ void TMMCPlayer::SetFullScreen(bool fullScreen) {
     ReturnPictureToDisplay();
     return;
   }
+  // A picture already on the whole screen stays there as it is: the full-screen command
+  // panel's Pause asks for full screen right after pausing, and the pause must hold.
+  if (fullScreen_) {
+    ApplyWindowHandle();
+    return;
+  }
   SetPipelineState(GST_STATE_PAUSED);
   if (!fullScreen_ && hasVideo_ && videoDisplay_ != nullptr) {
     std::weak_ptr<int> alive = alive_;
@@ -383,6 +389,9 @@ void TMMCPlayer::AttachOverlay(GstElement* sink) {
       overlay_ = GST_ELEMENT(gst_object_ref(sink));
     }
   }
+  // The host's windows take their own keys and clicks (a click closes the full-screen
+  // picture); a sink that selected them on the window would take them away.
+  gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
   // Synchronously, as the sink asks: it draws into this window from its first frame on.
   const uintptr_t window = windowHandle_;
   if (window != 0) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window);

@@ -53,6 +53,7 @@ uintptr_t QtDisplayControl::OpenFullScreen(std::function<void()> closedByUser) {
   fullScreen_ = new TFullScreenVideo([this, notify = std::move(closedByUser)] {
     if (notify) notify();
     fullScreen_ = nullptr;
+    if (hostClosedByUser_) hostClosedByUser_();
   });
   if (QWidget* area = Area(); area != nullptr && area->screen() != nullptr) {
     fullScreen_->setGeometry(area->screen()->geometry());

@@ -58,12 +58,16 @@ class QtDisplayControl : public DisplayControl {
 
   // The open full-screen window, or null.
   TFullScreenVideo* FullScreenWindow() const { return fullScreen_; }
+  // The host's own follow-up when the user closes the full-screen window: it runs after
+  // the engine's (the picture is back in the display area), never for CloseFullScreen.
+  void SetClosedByUserHandler(std::function<void()> handler) { hostClosedByUser_ = std::move(handler); }
 
  private:
   QWidget* Area() const { return areaLookup_ ? areaLookup_() : nullptr; }
 
   std::function<QWidget*()> areaLookup_;
   QPointer<TFullScreenVideo> fullScreen_;
+  std::function<void()> hostClosedByUser_;
 };
 
 }  // namespace vombrel

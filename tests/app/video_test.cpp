@@ -187,6 +187,27 @@ TEST_F(VideoWindow, CommandPanelButtonsActAndHideThePanel) {
   EXPECT_EQ(engine_->calls.back(), "Stop");
 }
 
+// The full-screen picture closed on itself by the user: the main window leaves full
+// screen with it (timer, Esc key), so the next command goes full screen again.
+TEST_F(VideoWindow, FullScreenClosedByTheUserLeavesFullScreen) {
+  main_->ButtonPlayClick();
+  engine_->hasVideo = true;
+  main_->FullScreenClosedByUser();  // not in full screen: nothing
+  EXPECT_FALSE(main_->FullScreenOn());
+  main_->ToggleFullScreen();
+  ASSERT_TRUE(main_->FullScreenOn());
+  ASSERT_NE(main_->EscHotKey(), nullptr);
+  EXPECT_TRUE(main_->EscHotKey()->Enabled());
+  main_->FullScreenClosedByUser();
+  EXPECT_FALSE(main_->FullScreenOn());
+  EXPECT_FALSE(main_->FullScreenTimer->isActive());
+  EXPECT_FALSE(main_->EscHotKey()->Enabled());
+  engine_->calls.clear();
+  main_->ToggleFullScreen();
+  EXPECT_TRUE(main_->FullScreenOn());
+  EXPECT_EQ(engine_->calls.back(), "SetFullScreen 1");
+}
+
 }  // namespace
 }  // namespace vombrel
 
