@@ -167,9 +167,18 @@ fs::path VideoPlayback::mpeg_, VideoPlayback::avi_, VideoPlayback::audio_;
 // MPEG-1 and AVI of two picture sizes show in the window, painted, with their sound; the
 // size button fits the window to each picture; an audio entry next hides the window.
 TEST_F(VideoPlayback, PictureInTheWindowThenAudioHidesIt) {
+  // The window's stored place and size.
+  fs::create_directories(Vombrel::UserFolder(home_->Path()) / "Config" / "Kelvatro");
+  std::ofstream(Vombrel::UserFolder(home_->Path()) / "Config" / "Kelvatro" / "Vombrel.ini", std::ios::binary)
+      << "[FormVideo]\r\nNormPos=300,200,800,500\r\n";
   auto player = Start({mpeg_, avi_, audio_});
   const std::string window = VideoWindow(*player);
   ASSERT_FALSE(window.empty()) << player->Output();
+  const Geometry stored = GeometryOf(window);
+  EXPECT_EQ(stored.x, 300);
+  EXPECT_EQ(stored.y, 200);
+  EXPECT_EQ(stored.width, 500);
+  EXPECT_EQ(stored.height, 300);
   EXPECT_TRUE(Hears(kMpegTone));
   EXPECT_TRUE(WaitUntil([&] { return Painted(PictureArea(GeometryOf(window))); }, seconds(5)));
   Click(window, VideoButton::VideoSize);
@@ -198,6 +207,10 @@ TEST_F(VideoPlayback, ClosingTheWindowStopsPlayback) {
   ClickAtScreen(g.x + g.width - 11, g.y + 8);  // BtnClose
   EXPECT_TRUE(Hears(0, seconds(5)));
   EXPECT_TRUE(VideoWindow(*player, false).empty());
+  // Its place and size are kept for the next showing.
+  const std::string normPos = "NormPos=" + std::to_string(g.x) + "," + std::to_string(g.y) + "," +
+                              std::to_string(g.x + g.width) + "," + std::to_string(g.y + g.height);
+  EXPECT_NE(Vombrel::Settings(home_->Path()).find(normPos), std::string::npos) << Vombrel::Settings(home_->Path());
 }
 
 // Full screen covers the screen with the picture; the command panel comes with the
