@@ -85,8 +85,8 @@ int RunVombrel(int argc, char** argv) {
     TFormCommandPanel commandPanel(&mainWindow);
     mainWindow.SetVideoWindow(&videoWindow);
     mainWindow.SetCommandPanel(&commandPanel);
-    display.SetClosedByUserHandler([main = QPointer<TFormVombrel>(&mainWindow)] {
-      if (main) main->FullScreenClosedByUser();
+    display.SetFullScreenClosedHandler([main = QPointer<TFormVombrel>(&mainWindow)] {
+      if (main) main->FullScreenWindowClosed();
     });
     QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // A request to end from outside (a signal, the desktop session ending) closes the

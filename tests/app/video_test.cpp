@@ -187,18 +187,23 @@ TEST_F(VideoWindow, CommandPanelButtonsActAndHideThePanel) {
   EXPECT_EQ(engine_->calls.back(), "Stop");
 }
 
-// The full-screen picture closed on itself by the user: the main window leaves full
-// screen with it (timer, Esc key), so the next command goes full screen again.
-TEST_F(VideoWindow, FullScreenClosedByTheUserLeavesFullScreen) {
+// The full-screen picture gone without the main window's command (the user closed it, or
+// the engine closed it with its file): the main window leaves full screen with it (timer,
+// Esc key), without a call to the engine, so the next command goes full screen again.
+TEST_F(VideoWindow, FullScreenWindowGoneLeavesFullScreen) {
   main_->ButtonPlayClick();
   engine_->hasVideo = true;
-  main_->FullScreenClosedByUser();  // not in full screen: nothing
+  main_->FullScreenWindowClosed();  // not in full screen: nothing
   EXPECT_FALSE(main_->FullScreenOn());
   main_->ToggleFullScreen();
   ASSERT_TRUE(main_->FullScreenOn());
   ASSERT_NE(main_->EscHotKey(), nullptr);
   EXPECT_TRUE(main_->EscHotKey()->Enabled());
-  main_->FullScreenClosedByUser();
+  panel_->show();
+  engine_->calls.clear();
+  main_->FullScreenWindowClosed();
+  EXPECT_TRUE(engine_->calls.empty());
+  EXPECT_FALSE(panel_->isVisible());
   EXPECT_FALSE(main_->FullScreenOn());
   EXPECT_FALSE(main_->FullScreenTimer->isActive());
   EXPECT_FALSE(main_->EscHotKey()->Enabled());

@@ -250,10 +250,11 @@ TEST_F(VideoPlayback, FullScreenWithCommandPanelAndEsc) {
   EXPECT_FALSE(VideoWindow(*player).empty());
 }
 
-// A click on the full-screen picture closes it; the player leaves full screen with it: no
-// command panel at the bottom afterwards, and the full-screen button works at once again.
-TEST_F(VideoPlayback, FullScreenClosedByAClickLeavesFullScreen) {
-  auto player = Start({mpeg_});
+// A click on the full-screen picture closes it, and so does the next entry; the player
+// leaves full screen with it: no command panel at the bottom afterwards, and the
+// full-screen button works at once again.
+TEST_F(VideoPlayback, FullScreenClosedByAClickOrTheNextEntryLeavesFullScreen) {
+  auto player = Start({mpeg_, avi_});
   const std::string window = VideoWindow(*player);
   ASSERT_FALSE(window.empty());
   ASSERT_TRUE(Hears(kMpegTone));
@@ -265,11 +266,25 @@ TEST_F(VideoPlayback, FullScreenClosedByAClickLeavesFullScreen) {
   EXPECT_TRUE(WaitUntil([&] { return Painted(PictureArea(GeometryOf(window))); }, seconds(5)));
 
   MovePointer(screen.width / 2, screen.height - 5);
-  std::this_thread::sleep_for(milliseconds(2200));  // two ticks of the full-screen timer
+  std::this_thread::sleep_for(milliseconds(1300));  // a tick of the full-screen timer
+  EXPECT_TRUE(WindowNamed(player->Pid(), "^Command Panel$").empty());
+  Click(window, VideoButton::FullScreen);
+  ASSERT_TRUE(WaitUntil([&] { return FullScreenShown(player->Pid()); }, seconds(5)));
+  EXPECT_TRUE(Hears(kMpegTone));
+
+  // The command panel's Next: the next video plays in the window.
+  std::string panel;
+  MovePointer(screen.width / 2, screen.height - 5);
+  ASSERT_TRUE(WaitUntil([&] { return !(panel = WindowNamed(player->Pid(), "^Command Panel$")).empty(); }, seconds(5)));
+  const Geometry p = GeometryOf(panel);
+  ClickAtScreen(p.x + 2 + 2 * 21 + 10, p.y + 4 + 9);  // its BtnNext
+  EXPECT_TRUE(Hears(kAviTone));
+  EXPECT_FALSE(FullScreenShown(player->Pid()));
+  MovePointer(screen.width / 2, screen.height - 5);
+  std::this_thread::sleep_for(milliseconds(1300));
   EXPECT_TRUE(WindowNamed(player->Pid(), "^Command Panel$").empty());
   Click(window, VideoButton::FullScreen);
   EXPECT_TRUE(WaitUntil([&] { return FullScreenShown(player->Pid()); }, seconds(5)));
-  EXPECT_TRUE(Hears(kMpegTone));
 }
 
 }  // namespace
