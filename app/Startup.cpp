@@ -85,6 +85,9 @@ int RunVombrel(int argc, char** argv) {
     TFormCommandPanel commandPanel(&mainWindow);
     mainWindow.SetVideoWindow(&videoWindow);
     mainWindow.SetCommandPanel(&commandPanel);
+    display.SetFullScreenClosedHandler([main = QPointer<TFormVombrel>(&mainWindow)] {
+      if (main) main->FullScreenWindowClosed();
+    });
     QObject::connect(&mainWindow, &TFormVombrel::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
     // A request to end from outside (a signal, the desktop session ending) closes the
     // main window as its close button does: settings written, playback stopped.

@@ -84,6 +84,9 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void SeekToPercent(int percent);
   void ToggleFullScreen();
   void FullScreenTimerTimer();
+  // The engine's full-screen window has gone (closed by a key or a click on it, or with
+  // the file it showed).
+  void FullScreenWindowClosed();
 
   // Volume.
   void SetVolume(int32_t volume);

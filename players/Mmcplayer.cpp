@@ -215,8 +215,7 @@ void TMMCPlayer::ReadVideoSize() {
 void TMMCPlayer::CloseDevice() {
   if (!open_) return;
   CutShortPendingPlay();
-  if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
-  fullScreen_ = false;
+  LeaveFullScreenWindow();
   gst_element_set_state(playbin_, GST_STATE_NULL);
   ++generation_;
   open_ = false;
@@ -325,8 +324,13 @@ std::string TMMCPlayer::GetFileName() { return fileName_; }
 void TMMCPlayer::SetFullScreen(bool fullScreen) {
   RequireOpen();
   if (!fullScreen) {
-    if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
-    ReturnPictureToDisplay();
+    LeaveFullScreenWindow();
+    return;
+  }
+  // A picture already on the whole screen stays there as it is: the full-screen command
+  // panel's Pause asks for full screen right after pausing, and the pause must hold.
+  if (fullScreen_) {
+    ApplyWindowHandle();
     return;
   }
   SetPipelineState(GST_STATE_PAUSED);
@@ -344,6 +348,15 @@ void TMMCPlayer::SetFullScreen(bool fullScreen) {
   atEnd_ = false;
   SetPipelineState(GST_STATE_PLAYING);
   mode_ = PlayerMode::Playing;
+}
+
+// The sink is moved back to the display area before the full-screen window goes: playbin
+// keeps the same sink for the next file, and a sink left with a destroyed window reads
+// garbage sizes from it (the GL sink then asks for a huge framebuffer and fails or crashes).
+void TMMCPlayer::LeaveFullScreenWindow() {
+  if (!fullScreen_) return;
+  ReturnPictureToDisplay();
+  if (videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
 }
 
 void TMMCPlayer::ReturnPictureToDisplay() {
@@ -383,6 +396,9 @@ void TMMCPlayer::AttachOverlay(GstElement* sink) {
       overlay_ = GST_ELEMENT(gst_object_ref(sink));
     }
   }
+  // The host's windows take their own keys and clicks (a click closes the full-screen
+  // picture); a sink that selected them on the window would take them away.
+  gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
   // Synchronously, as the sink asks: it draws into this window from its first frame on.
   const uintptr_t window = windowHandle_;
   if (window != 0) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window);

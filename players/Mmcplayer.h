@@ -69,6 +69,7 @@ class TMMCPlayer : public TBasePlayer {
   void ReadVideoSize();
   void SetPipelineState(int state);
   void ReturnPictureToDisplay();
+  void LeaveFullScreenWindow();
   int32_t QueryLength();
 
   DisplayControl* videoDisplay_ = nullptr;

@@ -53,6 +53,7 @@ uintptr_t QtDisplayControl::OpenFullScreen(std::function<void()> closedByUser) {
   fullScreen_ = new TFullScreenVideo([this, notify = std::move(closedByUser)] {
     if (notify) notify();
     fullScreen_ = nullptr;
+    if (hostClosed_) hostClosed_();
   });
   if (QWidget* area = Area(); area != nullptr && area->screen() != nullptr) {
     fullScreen_->setGeometry(area->screen()->geometry());
@@ -68,6 +69,7 @@ void QtDisplayControl::CloseFullScreen() {
   TFullScreenVideo* window = fullScreen_;
   fullScreen_ = nullptr;
   window->close();  // deletes itself; the user's callback is not run
+  if (hostClosed_) hostClosed_();
 }
 
 void* QtDisplayControl::ToolkitApplication() { return QCoreApplication::instance(); }

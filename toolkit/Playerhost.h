@@ -58,12 +58,17 @@ class QtDisplayControl : public DisplayControl {
 
   // The open full-screen window, or null.
   TFullScreenVideo* FullScreenWindow() const { return fullScreen_; }
+  // The host's own follow-up whenever the full-screen window goes away: when the user
+  // closes it (after the engine's callback, so the picture is back in the display area)
+  // and when CloseFullScreen closes it (the engine leaving full screen or its file).
+  void SetFullScreenClosedHandler(std::function<void()> handler) { hostClosed_ = std::move(handler); }
 
  private:
   QWidget* Area() const { return areaLookup_ ? areaLookup_() : nullptr; }
 
   std::function<QWidget*()> areaLookup_;
   QPointer<TFullScreenVideo> fullScreen_;
+  std::function<void()> hostClosed_;
 };
 
 }  // namespace vombrel

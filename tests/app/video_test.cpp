@@ -184,6 +184,32 @@ TEST_F(VideoWindow, CommandPanelButtonsActAndHideThePanel) {
   EXPECT_EQ(engine_->calls.back(), "Stop");
 }
 
+// The full-screen picture gone without the main window's command (the user closed it, or
+// the engine closed it with its file): the main window leaves full screen with it (timer,
+// Esc key), without a call to the engine, so the next command goes full screen again.
+TEST_F(VideoWindow, FullScreenWindowGoneLeavesFullScreen) {
+  main_->ButtonPlayClick();
+  engine_->hasVideo = true;
+  main_->FullScreenWindowClosed();  // not in full screen: nothing
+  EXPECT_FALSE(main_->FullScreenOn());
+  main_->ToggleFullScreen();
+  ASSERT_TRUE(main_->FullScreenOn());
+  ASSERT_NE(main_->EscHotKey(), nullptr);
+  EXPECT_TRUE(main_->EscHotKey()->Enabled());
+  panel_->show();
+  engine_->calls.clear();
+  main_->FullScreenWindowClosed();
+  EXPECT_TRUE(engine_->calls.empty());
+  EXPECT_FALSE(panel_->isVisible());
+  EXPECT_FALSE(main_->FullScreenOn());
+  EXPECT_FALSE(main_->FullScreenTimer->isActive());
+  EXPECT_FALSE(main_->EscHotKey()->Enabled());
+  engine_->calls.clear();
+  main_->ToggleFullScreen();
+  EXPECT_TRUE(main_->FullScreenOn());
+  EXPECT_EQ(engine_->calls.back(), "SetFullScreen 1");
+}
+
 }  // namespace
 }  // namespace vombrel
 

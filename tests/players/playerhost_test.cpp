@@ -11,7 +11,9 @@
 #include <QThread>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "Mediafixtures.h"
 #include "players/Mmcplayer.h"
@@ -100,12 +102,17 @@ TEST(QtDisplayControlTest, FullScreenWindowClosesOnAKeyOrAClickAfterTellingTheEn
     EXPECT_EQ(watched.NativeWindowId(), 0u);  // the widget is gone
   }
 
+  // The host's follow-up runs whenever the window goes, after the engine's callback.
+  std::vector<std::string> order;
+  display.SetFullScreenClosedHandler([&] { order.push_back("host"); });
   for (int round = 0; round < 3; ++round) {  // key, click, closed by the engine
     SCOPED_TRACE(round);
     int told = 0;
     bool windowAliveWhenTold = false;
+    order.clear();
     const uintptr_t window = display.OpenFullScreen([&] {
       ++told;
+      order.push_back("engine");
       windowAliveWhenTold = display.FullScreenWindow() != nullptr && display.FullScreenWindow()->isVisible();
     });
     ASSERT_NE(window, 0u);
@@ -124,6 +131,9 @@ TEST(QtDisplayControlTest, FullScreenWindowClosesOnAKeyOrAClickAfterTellingTheEn
     }
     EXPECT_EQ(told, round < 2 ? 1 : 0);
     EXPECT_EQ(windowAliveWhenTold, round < 2);
+    const std::vector<std::string> expected = round < 2 ? std::vector<std::string>{"engine", "host"}
+                                                        : std::vector<std::string>{"host"};
+    EXPECT_EQ(order, expected);
     ASSERT_TRUE(ProcessUntil([&] { return fullScreen.isNull(); }));
   }
 }
@@ -148,6 +158,13 @@ TEST(PlayerHostVideoTest, VideoIsDrawnIntoTheDisplayAndMovesToFullScreenAndBack)
   ASSERT_NE(fullScreen, nullptr);
   EXPECT_EQ(engine.GetMode(), PlayerMode::Playing);
   EXPECT_TRUE(ProcessUntil([&] { return ShowsPicture(fullScreen->winId()); }));
+  // Full screen asked for again (the command panel's Pause does): the same window, and a
+  // pause that holds.
+  engine.Pause();
+  engine.SetFullScreen(true);
+  EXPECT_EQ(display.FullScreenWindow(), fullScreen);
+  EXPECT_EQ(engine.GetMode(), PlayerMode::Paused);
+  engine.Resume();
 
   QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
   QCoreApplication::sendEvent(fullScreen, &key);
