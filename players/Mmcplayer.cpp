@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "players/Gstreamerstartup.h"
 #include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 
@@ -24,18 +25,8 @@ constexpr guint kPlayFlagText = 1u << 2;
 // Upper bound for a state change to settle (preroll of a file, a seek); a hang guard only.
 constexpr GstClockTime kStateWait = 10 * GST_SECOND;
 
-void EnsureGStreamer() {
-  static const bool ready = [] {
-    GError* error = nullptr;
-    const bool ok = gst_init_check(nullptr, nullptr, &error);
-    g_clear_error(&error);
-    return ok;
-  }();
-  if (!ready) throw PlayerError("GStreamer cannot be initialised");
-}
-
 // The sink named by VOMBREL_AUDIO_SINK (a pipeline description) when it is set and
-// valid, else autoaudiosink.
+// valid, else autoaudiosink with the sink it picks given a music buffer.
 GstElement* MakeAudioSink() {
   const char* description = std::getenv("VOMBREL_AUDIO_SINK");
   if (description != nullptr && *description != '\0') {
@@ -44,7 +35,12 @@ GstElement* MakeAudioSink() {
     g_clear_error(&error);
     if (sink != nullptr) return sink;
   }
-  return gst_element_factory_make("autoaudiosink", nullptr);
+  GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+  if (sink != nullptr) {
+    g_signal_connect(sink, "element-added",
+                     G_CALLBACK(+[](GstBin*, GstElement* child, gpointer) { TuneAudioSink(child); }), nullptr);
+  }
+  return sink;
 }
 
 int32_t ToMilliseconds(gint64 nanoseconds) {
