@@ -167,6 +167,7 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
     g_clear_error(&uriError);
     return text;
   }
+  if (hasVideo_) gst_element_set_state(playbin_, GST_STATE_NULL);
   guint flags = 0;
   g_object_get(playbin_, "flags", &flags, nullptr);
   flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
@@ -213,7 +214,9 @@ void TMMCPlayer::CloseDevice() {
   CutShortPendingPlay();
   if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
   fullScreen_ = false;
-  gst_element_set_state(playbin_, GST_STATE_NULL);
+  // After an audio file the sinks stay ready (the sound server's connection open) for the
+  // next file; a video sink is let go so that the next picture finds its window again.
+  gst_element_set_state(playbin_, hasVideo_ ? GST_STATE_NULL : GST_STATE_READY);
   ++generation_;
   open_ = false;
   atEnd_ = false;
