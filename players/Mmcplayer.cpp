@@ -112,17 +112,36 @@ void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   EnsureGStreamer();
   GstElement* playbin = gst_element_factory_make("playbin", nullptr);
   if (playbin == nullptr) throw PlayerError("GStreamer's playbin element is missing");
-  if (GstElement* sink = MakeAudioSink()) g_object_set(playbin, "audio-sink", sink, nullptr);
+  GstElement* sink = MakeAudioSink();
+  if (sink != nullptr) g_object_set(playbin, "audio-sink", sink, nullptr);
   GstBus* bus = gst_element_get_bus(playbin);
   gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, this, nullptr);
   gst_object_unref(bus);
   playbin_ = GST_ELEMENT(gst_object_ref_sink(playbin));
+  if (sink != nullptr) {
+    readying_ = std::async(std::launch::async, [sink = GST_ELEMENT(gst_object_ref(sink))] {
+      gst_element_set_state(sink, GST_STATE_READY);
+      gst_object_unref(sink);
+    });
+  }
+}
+
+void TMMCPlayer::AwaitReady() {
+  if (readying_.valid()) readying_.get();
 }
 
 void TMMCPlayer::DeinitPlayer() {
   if (playbin_ == nullptr) return;
+  AwaitReady();
   Close();
   gst_element_set_state(playbin_, GST_STATE_NULL);
+  // A sink readied for a file that never came is not in the pipeline yet.
+  GstElement* sink = nullptr;
+  g_object_get(playbin_, "audio-sink", &sink, nullptr);
+  if (sink != nullptr) {
+    gst_element_set_state(sink, GST_STATE_NULL);
+    gst_object_unref(sink);
+  }
   GstBus* bus = gst_element_get_bus(playbin_);
   gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
   gst_object_unref(bus);
@@ -167,7 +186,7 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
     g_clear_error(&uriError);
     return text;
   }
-  if (hasVideo_) gst_element_set_state(playbin_, GST_STATE_NULL);
+  AwaitReady();
   guint flags = 0;
   g_object_get(playbin_, "flags", &flags, nullptr);
   flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
@@ -214,9 +233,7 @@ void TMMCPlayer::CloseDevice() {
   CutShortPendingPlay();
   if (fullScreen_ && videoDisplay_ != nullptr) videoDisplay_->CloseFullScreen();
   fullScreen_ = false;
-  // After an audio file the sinks stay ready (the sound server's connection open) for the
-  // next file; a video sink is let go so that the next picture finds its window again.
-  gst_element_set_state(playbin_, hasVideo_ ? GST_STATE_NULL : GST_STATE_READY);
+  gst_element_set_state(playbin_, GST_STATE_NULL);
   ++generation_;
   open_ = false;
   atEnd_ = false;
