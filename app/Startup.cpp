@@ -19,6 +19,7 @@
 #include "platform/Shellcmdserver.h"
 #include "platform/Singleinstance.h"
 #include "platform/X11hotkeys.h"
+#include "players/Gstreamerstartup.h"
 #include "players/Playerfactory.h"
 #include "toolkit/Playerhost.h"
 
@@ -56,6 +57,8 @@ int RunVombrel(int argc, char** argv) {
   // Held for the whole life of the first instance; released when the process ends.
   const SingleInstanceLock lock;
   if (!lock.Acquired()) return HandOver(argc, argv);
+  // The media framework comes up while the windows are built; the engine waits for it.
+  PrepareGStreamerInBackground();
 
   ChooseWindowingPlatform();
   VombrelApplication app(argc, argv);

@@ -1,19 +1,29 @@
 #!/usr/bin/env python3
-"""Start-up, memory, CPU and hand-over figures of the vombrel player, and of other
-players installed on the machine measured the same way.
+"""Start-up, first sound, memory, CPU and hand-over figures of the vombrel player, and of
+other players installed on the machine (Audacious, qmmp) measured the same way in the same
+run, with the ratio of vombrel to the first peer; then vombrel's own large-playlist start
+and a track-change soak.
 
 Run it through bench/app_bench.sh, which starts the private X server and sound server of
-the test environment and a D-Bus session (other players need one). Each player gets a
-fresh user folder for every start.
+the test environment and a D-Bus session (other players need one). Every player keeps one
+user folder for the whole run ("warm": the first start settles its first-run files); the
+media framework's plug-in registry and font caches persist as they do for a user.
 
-  start to window   time from exec to the first visible top-level window of the
-                    process (median of the runs); "cold" drops the page cache first
-                    when the system allows it, "warm" follows right after another start
-  idle RSS          resident memory 3 s after start without a file
-  CPU playing       CPU time of the process while it plays a 70 s MP3 for 60 s
-  hand-over         a second start with another file while the first plays one: time
-                    from the second exec until the new file is heard at the sink
+  start to window    exec to the first visible top-level window (median of --runs)
+  start to sound     exec of a start with a file to the file's tone at the sink
+                     (null sink monitor; median of --runs)
+  RSS at 10 s        resident memory 10 s after a start with a file, playing
+  CPU 10-40 s        CPU time of the process from 10 s to 10 s + --play-seconds, playing,
+                     as a share of one core; wakeups are the context switches of all its
+                     threads per second over the same span
+  hand-over          a second start with another file while the first plays one: from the
+                     second exec until the new file is heard (median of 3)
+  large playlist     vombrel only: start to window with a 100,000-entry autosaved playlist
+                     against a small one
+  soak               vombrel only: a repeating playlist of six 3-second files (MP3, Ogg,
+                     FLAC); resident memory after warm-up and at the end
 """
+import argparse
 import os
 import shutil
 import signal
@@ -25,14 +35,29 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VOMBREL = os.environ.get("VOMBREL_BIN", os.path.join(HERE, "vombrel"))
-RUNS = int(os.environ.get("BENCH_RUNS", "10"))
-COLD_RUNS = int(os.environ.get("BENCH_COLD_RUNS", "3"))
-PLAY_SECONDS = int(os.environ.get("BENCH_PLAY_SECONDS", "60"))
+CAPTURE_RATE = 8000
 
 
-def tone(path, seconds, frequency):
+def arguments():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--runs", type=int, default=int(os.environ.get("BENCH_RUNS", "3")))
+    parser.add_argument("--play-seconds", type=int, default=int(os.environ.get("BENCH_PLAY_SECONDS", "30")),
+                        help="span of the CPU figure after the first 10 s (30: 10-40 s)")
+    parser.add_argument("--soak-seconds", type=int, default=int(os.environ.get("BENCH_SOAK_SECONDS", "120")),
+                        help="length of the track-change soak (0 leaves it out)")
+    parser.add_argument("--playlist-entries", type=int, default=100000)
+    parser.add_argument("--players", default="vombrel,audacious,qmmp",
+                        help="comma-separated; peers not installed are left out")
+    parser.add_argument("--quick", action="store_true", help="1 run, 10 s of CPU, 30 s of soak")
+    options = parser.parse_args()
+    if options.quick:
+        options.runs, options.play_seconds, options.soak_seconds = 1, 10, 30
+    return options
+
+
+def tone(path, seconds, frequency, codec_options=("-b:a", "128k")):
     subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                    f"sine=frequency={frequency}:duration={seconds}", "-ac", "2", "-b:a", "128k", path],
+                    f"sine=frequency={frequency}:duration={seconds}", "-ac", "2", *codec_options, path],
                    check=True, stdin=subprocess.DEVNULL)
 
 
@@ -45,18 +70,21 @@ def visible_window(pid):
 class Player:
     def __init__(self, name, command):
         self.name, self.command = name, command
-        # Caches (the media framework's plug-in registry, fonts) persist across starts as
-        # they do for a user; the settings folders are fresh for every start.
-        self.cache = tempfile.mkdtemp(prefix=f"vombrel-bench-cache-{name}-")
+        self.home = tempfile.mkdtemp(prefix=f"vombrel-bench-{name}-")
+        for key in ("config", "run", "data", "cache"):
+            os.makedirs(os.path.join(self.home, key), mode=0o700, exist_ok=True)
 
-    def start(self, arguments, home):
+    def config_dir(self):
+        return os.path.join(self.home, "config")
+
+    def start(self, arguments):
         env = dict(os.environ)
         env.pop("QT_QPA_PLATFORM", None)
-        env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
-                   XDG_RUNTIME_DIR=os.path.join(home, "run"), XDG_DATA_HOME=os.path.join(home, "data"),
-                   XDG_CACHE_HOME=self.cache)
-        for key in ("config", "run", "data"):
-            os.makedirs(os.path.join(home, key), mode=0o700, exist_ok=True)
+        # Every player gets the system's default sink, not the test's short-buffer one.
+        env.pop("VOMBREL_AUDIO_SINK", None)
+        env.update(HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
+                   XDG_RUNTIME_DIR=os.path.join(self.home, "run"), XDG_DATA_HOME=os.path.join(self.home, "data"),
+                   XDG_CACHE_HOME=os.path.join(self.home, "cache"))
         return subprocess.Popen(self.command + arguments, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
@@ -69,47 +97,23 @@ class Player:
             except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
+        time.sleep(0.3)  # the single-instance lock and the sound stream are gone
+
+    def cleanup(self):
+        shutil.rmtree(self.home, ignore_errors=True)
 
 
-def fresh_home():
-    return tempfile.mkdtemp(prefix="vombrel-bench-")
-
-
-def time_to_window(player, cold):
-    if cold:
-        try:
-            subprocess.run(["sync"], check=False)
-            with open("/proc/sys/vm/drop_caches", "w") as f:
-                f.write("3\n")
-        except OSError:
-            return None
-    home = fresh_home()
+def time_to_window(player, arguments=()):
     t0 = time.monotonic()
-    process = player.start([], home)
+    process = player.start(list(arguments))
     shown = None
     while time.monotonic() - t0 < 30 and process.poll() is None:
         if visible_window(process.pid):
             shown = time.monotonic() - t0
             break
-        time.sleep(0.005)
+        time.sleep(0.002)
     Player.stop(process)
-    shutil.rmtree(home, ignore_errors=True)
     return shown
-
-
-def rss_kib(pid):
-    total = 0
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                total = int(line.split()[1])
-    return total
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def wait_for_window(process, limit=30):
@@ -121,31 +125,63 @@ def wait_for_window(process, limit=30):
     return False
 
 
-def idle_rss(player):
-    home = fresh_home()
-    process = player.start([], home)
-    ok = wait_for_window(process)
-    time.sleep(3)
-    value = rss_kib(process.pid) if ok and process.poll() is None else None
-    Player.stop(process)
-    shutil.rmtree(home, ignore_errors=True)
-    return value
+def status_kib(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return int(line.split()[1])
+    return 0
 
 
-def cpu_while_playing(player, mp3):
-    home = fresh_home()
-    process = player.start([mp3], home)
-    if not wait_for_window(process):
-        Player.stop(process)
-        return None
-    time.sleep(2)
-    before = cpu_seconds(process.pid)
-    time.sleep(PLAY_SECONDS)
-    value = (cpu_seconds(process.pid) - before) if process.poll() is None else None
-    rss = rss_kib(process.pid) if process.poll() is None else None
-    Player.stop(process)
-    shutil.rmtree(home, ignore_errors=True)
-    return value, rss
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def context_switches(pid):
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                for line in f:
+                    if "ctxt_switches" in line:
+                        total += int(line.split()[1])
+        except OSError:
+            pass
+    return total
+
+
+def smaps_by_mapping(pid, top=12):
+    """Resident KiB per mapped file (anonymous memory as '[anon]'), largest first."""
+    sizes, name = {}, None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if fields and "-" in fields[0] and not fields[0].endswith(":"):
+                name = fields[5] if len(fields) > 5 else "[anon]"
+                name = os.path.basename(name) if name.startswith("/") else name
+            elif fields and fields[0] == "Rss:":
+                sizes[name] = sizes.get(name, 0) + int(fields[1])
+    return sorted(sizes.items(), key=lambda item: -item[1])[:top]
+
+
+class Capture:
+    """The null sink's monitor recorded as 8 kHz mono; sample times from the end of the
+    recording, so the recorder's own start-up delay does not count."""
+
+    def __init__(self):
+        self.process = subprocess.Popen(["parec", "--device=nullsink.monitor", "--raw", "--format=s16le",
+                                         "--channels=1", f"--rate={CAPTURE_RATE}", "--latency-msec=10"],
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+
+    def finish(self):
+        end = time.monotonic()
+        self.process.send_signal(signal.SIGTERM)
+        raw = self.process.communicate()[0]
+        self.start = end - (len(raw) // 2) / CAPTURE_RATE
+        return raw
 
 
 def onset(raw, rate, frequency, after, until=None):
@@ -154,7 +190,8 @@ def onset(raw, rate, frequency, after, until=None):
     samples = [int.from_bytes(raw[i:i + 2], "little", signed=True) for i in range(0, len(raw) - 1, 2)]
     start = max(0, int(after * rate))
     end = len(samples) - window if until is None else min(len(samples) - window, int(until * rate))
-    for begin in range(start, end, window // 2):
+    step = window // 5
+    for begin in range(start, end, step):
         chunk = samples[begin:begin + window]
         if max(abs(s) for s in chunk) < 1000:
             continue
@@ -167,80 +204,203 @@ def onset(raw, rate, frequency, after, until=None):
                 sign = now
         heard = crossings / 2 / (window / rate)
         if abs(heard - frequency) < frequency * 0.15:
+            # The first loud sample of this window is where the sound begins.
+            for offset, s in enumerate(chunk):
+                if abs(s) >= 1000:
+                    return (begin + offset) / rate
             return begin / rate
     return None
 
 
+def time_to_sound(player, mp3, frequency):
+    capture = Capture()
+    t_exec = time.monotonic()
+    process = player.start([mp3])
+    time.sleep(3)
+    raw = capture.finish()
+    Player.stop(process)
+    heard = onset(raw, CAPTURE_RATE, frequency, t_exec - capture.start)
+    return None if heard is None else heard - (t_exec - capture.start)
+
+
+def while_playing(player, mp3, play_seconds):
+    """RSS at 10 s, CPU share and wakeups per second from 10 s on, threads, and the
+    largest mappings at 10 s."""
+    t0 = time.monotonic()
+    process = player.start([mp3])
+    if not wait_for_window(process):
+        Player.stop(process)
+        return None
+    time.sleep(max(0.0, 10 - (time.monotonic() - t0)))
+    if process.poll() is not None:
+        return None
+    pid = process.pid
+    rss = status_kib(pid, "VmRSS")
+    mappings = smaps_by_mapping(pid)
+    cpu0, switches0, t10 = cpu_seconds(pid), context_switches(pid), time.monotonic()
+    time.sleep(play_seconds)
+    if process.poll() is not None:
+        return None
+    span = time.monotonic() - t10
+    result = dict(rss=rss, cpu=(cpu_seconds(pid) - cpu0) / span,
+                  wakeups=(context_switches(pid) - switches0) / span,
+                  threads=len(os.listdir(f"/proc/{pid}/task")), mappings=mappings)
+    Player.stop(process)
+    return result
+
+
 def hand_over(player, low, high):
-    home = fresh_home()
-    first = player.start([low], home)
+    first = player.start([low])
     results = []
     try:
         if not wait_for_window(first):
             return None
         time.sleep(2)
         for i in range(3):
-            target, other = (high, 1500) if i % 2 == 0 else (low, 440)
-            rate = 8000
-            capture = subprocess.Popen(["parec", "--device=nullsink.monitor", "--raw", "--format=s16le",
-                                        "--channels=1", f"--rate={rate}", "--latency-msec=10"],
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            time.sleep(0.5)
-            capture_start = time.monotonic() - 0.5
+            target, frequency = (high, 1500) if i % 2 == 0 else (low, 440)
+            capture = Capture()
             t_second = time.monotonic()
-            second = player.start([target], home)
-            time.sleep(6)
+            second = player.start([target])
+            time.sleep(3)
+            raw = capture.finish()
             Player.stop(second)
-            capture.send_signal(signal.SIGTERM)
-            raw = capture.communicate()[0]
-            after = t_second - capture_start
+            after = t_second - capture.start
             # Only a switch counts: the new file must not have been playing already.
-            already = onset(raw, rate, other, after - 0.3, after)
-            heard = onset(raw, rate, other, after)
+            already = onset(raw, CAPTURE_RATE, frequency, after - 0.3, after)
+            heard = onset(raw, CAPTURE_RATE, frequency, after)
             if heard is not None and already is None:
-                results.append(heard - (t_second - capture_start))
+                results.append(heard - after)
     finally:
         Player.stop(first)
-        shutil.rmtree(home, ignore_errors=True)
     return statistics.median(results) if results else None
+
+
+def vombrel_user_dir(player):
+    folder = os.path.join(player.config_dir(), "vombrel")
+    os.makedirs(folder, exist_ok=True)
+    return folder
+
+
+def large_playlist(player, media, entries, runs):
+    """Start to window with a small and with a large autosaved playlist (ms, ms)."""
+    autosave = os.path.join(vombrel_user_dir(player), "Playlist.vpl")
+    figures = []
+    for count in (10, entries):
+        with open(autosave, "wb") as f:
+            f.write(b"".join(f"{media}/track {i:06d}.mp3\r\n".encode() for i in range(count)))
+        time_to_window(player)  # settles the file into the page cache
+        times = [t for t in (time_to_window(player) for _ in range(runs)) if t is not None]
+        figures.append(statistics.median(times) if times else None)
+    os.remove(autosave)
+    return figures
+
+
+def soak(player, media, seconds):
+    """RSS (KiB) after a warm-up of 20 s and at the end, open files and threads at both,
+    and the number of track changes between them."""
+    files = []
+    for i, (extension, codec) in enumerate([("mp3", ("-b:a", "128k")), ("ogg", ("-c:a", "libvorbis")),
+                                            ("flac", ("-c:a", "flac"))] * 2):
+        path = os.path.join(media, f"soak{i}.{extension}")
+        tone(path, 3, 300 + 100 * i, codec)
+        files.append(path)
+    playlist = os.path.join(media, "soak.m3u")
+    with open(playlist, "w") as f:
+        f.write("\r\n".join(files) + "\r\n")
+    process = player.start([playlist])
+    if not wait_for_window(process):
+        Player.stop(process)
+        return None
+    warm = 20
+    time.sleep(warm)
+    pid = process.pid
+
+    def sample():
+        return (status_kib(pid, "VmRSS"), len(os.listdir(f"/proc/{pid}/fd")), len(os.listdir(f"/proc/{pid}/task")))
+
+    first = sample()
+    time.sleep(max(0, seconds - warm))
+    last = sample() if process.poll() is None else None
+    Player.stop(process)
+    return None if last is None else (first, last, (seconds - warm) / 3.0)
 
 
 def fmt(value, unit, scale=1.0, digits=0):
     return "n/a" if value is None else f"{value * scale:.{digits}f} {unit}"
 
 
-def main():
-    media = tempfile.mkdtemp(prefix="vombrel-bench-media-")
+def median(values):
+    values = [v for v in values if v is not None]
+    return statistics.median(values) if values else None
+
+
+def measure(player, media, options):
     low, high, long_mp3 = (os.path.join(media, n) for n in ("low.mp3", "high.mp3", "long.mp3"))
-    tone(low, 30, 440)
-    tone(high, 30, 1500)
-    tone(long_mp3, PLAY_SECONDS + 10, 440)
-    players = [Player("vombrel", [VOMBREL])]
-    for name in ("audacious", "qmmp"):
-        if shutil.which(name):
+    print(f"measuring {player.name} ...", file=sys.stderr)
+    time_to_window(player)  # settles the first-run files of the user folder
+    figures = {"window": median(time_to_window(player) for _ in range(options.runs)),
+               "sound": median(time_to_sound(player, low, 440) for _ in range(options.runs))}
+    playing = while_playing(player, long_mp3, options.play_seconds)
+    figures.update(playing or {})
+    figures["handover"] = hand_over(player, low, high)
+    return figures
+
+
+def main():
+    options = arguments()
+    media = tempfile.mkdtemp(prefix="vombrel-bench-media-")
+    tone(os.path.join(media, "low.mp3"), 60, 440)
+    tone(os.path.join(media, "high.mp3"), 60, 1500)
+    tone(os.path.join(media, "long.mp3"), options.play_seconds + 20, 440)
+    players = []
+    for name in options.players.split(","):
+        if name == "vombrel":
+            players.append(Player("vombrel", [VOMBREL]))
+        elif shutil.which(name):
             players.append(Player(name, [name]))
-    rows = []
-    for player in players:
-        print(f"measuring {player.name} ...", file=sys.stderr)
-        time_to_window(player, cold=False)  # one start to settle first-run files
-        cold = [t for t in (time_to_window(player, cold=True) for _ in range(COLD_RUNS)) if t is not None]
-        warm = [t for t in (time_to_window(player, cold=False) for _ in range(RUNS)) if t is not None]
-        rss = idle_rss(player)
-        playing = cpu_while_playing(player, long_mp3)
-        handover = hand_over(player, low, high)
-        rows.append((player.name,
-                     fmt(statistics.median(cold) if cold else None, "ms", 1000),
-                     fmt(statistics.median(warm) if warm else None, "ms", 1000),
-                     fmt(rss, "MiB", 1 / 1024, 1),
-                     fmt(playing[0] / PLAY_SECONDS if playing else None, "%", 100, 2),
-                     fmt(playing[1] if playing else None, "MiB", 1 / 1024, 1),
-                     fmt(handover, "ms", 1000)))
-    header = ("player", f"cold start (median of {COLD_RUNS})", f"warm start (median of {RUNS})", "idle RSS",
-              f"CPU playing MP3 ({PLAY_SECONDS} s)", "RSS playing", "hand-over to audible (median of 3)")
+    results = [(player, measure(player, media, options)) for player in players]
+
+    rows = [("program start → first window mapped", "window", "ms", 1000, 0),
+            ("program start → sound at the sink", "sound", "ms", 1000, 0),
+            ("resident memory at 10 s, playing", "rss", "MiB", 1 / 1024, 1),
+            (f"CPU while playing (10–{10 + options.play_seconds} s)", "cpu", "%", 100, 2),
+            ("wakeups per second while playing", "wakeups", "/s", 1, 0),
+            ("threads while playing", "threads", "", 1, 0),
+            ("hand-over: second start → new file audible", "handover", "ms", 1000, 0)]
+    names = [player.name for player, _ in results]
+    reference = results[1] if len(results) > 1 and results[0][0].name == "vombrel" else None
+    header = ["figure", *names] + ([f"vombrel / {reference[0].name}"] if reference else [])
+    print(f"\nmedians of {options.runs} where several runs are made\n")
     print("| " + " | ".join(header) + " |")
     print("|" + "---|" * len(header))
-    for row in rows:
-        print("| " + " | ".join(row) + " |")
+    for caption, key, unit, scale, digits in rows:
+        cells = [fmt(figures.get(key), unit, scale, digits).strip() for _, figures in results]
+        if reference:
+            mine, theirs = results[0][1].get(key), reference[1].get(key)
+            cells.append(f"{mine / theirs:.2f}" if mine is not None and theirs else "n/a")
+        print("| " + " | ".join([caption, *cells]) + " |")
+
+    for player, figures in results:
+        if figures.get("mappings"):
+            print(f"\n{player.name}: largest resident mappings at 10 s (KiB): " +
+                  ", ".join(f"{name} {size}" for name, size in figures["mappings"]))
+
+    vombrel = next((p for p in players if p.name == "vombrel"), None)
+    if vombrel:
+        small, large = large_playlist(vombrel, media, options.playlist_entries, options.runs)
+        print(f"\nvombrel start → window: small autosaved playlist {fmt(small, 'ms', 1000)}, "
+              f"{options.playlist_entries} entries {fmt(large, 'ms', 1000)}")
+        if options.soak_seconds > 20:
+            outcome = soak(vombrel, media, options.soak_seconds)
+            if outcome:
+                (rss0, fd0, th0), (rss1, fd1, th1), changes = outcome
+                print(f"vombrel soak: RSS {rss0 / 1024:.1f} → {rss1 / 1024:.1f} MiB over about {changes:.0f} "
+                      f"track changes ({(rss1 - rss0) / max(changes, 1):.1f} KiB each); "
+                      f"open files {fd0} → {fd1}, threads {th0} → {th1}")
+            else:
+                print("vombrel soak: n/a (the player ended early)")
+    for player in players:
+        player.cleanup()
     shutil.rmtree(media, ignore_errors=True)
 
 

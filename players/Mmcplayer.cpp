@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "players/Gstreamerstartup.h"
 #include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 
@@ -24,18 +25,8 @@ constexpr guint kPlayFlagText = 1u << 2;
 // Upper bound for a state change to settle (preroll of a file, a seek); a hang guard only.
 constexpr GstClockTime kStateWait = 10 * GST_SECOND;
 
-void EnsureGStreamer() {
-  static const bool ready = [] {
-    GError* error = nullptr;
-    const bool ok = gst_init_check(nullptr, nullptr, &error);
-    g_clear_error(&error);
-    return ok;
-  }();
-  if (!ready) throw PlayerError("GStreamer cannot be initialised");
-}
-
 // The sink named by VOMBREL_AUDIO_SINK (a pipeline description) when it is set and
-// valid, else autoaudiosink.
+// valid, else autoaudiosink with the sink it picks given a music buffer.
 GstElement* MakeAudioSink() {
   const char* description = std::getenv("VOMBREL_AUDIO_SINK");
   if (description != nullptr && *description != '\0') {
@@ -44,7 +35,12 @@ GstElement* MakeAudioSink() {
     g_clear_error(&error);
     if (sink != nullptr) return sink;
   }
-  return gst_element_factory_make("autoaudiosink", nullptr);
+  GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+  if (sink != nullptr) {
+    g_signal_connect(sink, "element-added",
+                     G_CALLBACK(+[](GstBin*, GstElement* child, gpointer) { TuneAudioSink(child); }), nullptr);
+  }
+  return sink;
 }
 
 int32_t ToMilliseconds(gint64 nanoseconds) {
@@ -116,17 +112,36 @@ void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   EnsureGStreamer();
   GstElement* playbin = gst_element_factory_make("playbin", nullptr);
   if (playbin == nullptr) throw PlayerError("GStreamer's playbin element is missing");
-  if (GstElement* sink = MakeAudioSink()) g_object_set(playbin, "audio-sink", sink, nullptr);
+  GstElement* sink = MakeAudioSink();
+  if (sink != nullptr) g_object_set(playbin, "audio-sink", sink, nullptr);
   GstBus* bus = gst_element_get_bus(playbin);
   gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, this, nullptr);
   gst_object_unref(bus);
   playbin_ = GST_ELEMENT(gst_object_ref_sink(playbin));
+  if (sink != nullptr) {
+    readying_ = std::async(std::launch::async, [sink = GST_ELEMENT(gst_object_ref(sink))] {
+      gst_element_set_state(sink, GST_STATE_READY);
+      gst_object_unref(sink);
+    });
+  }
+}
+
+void TMMCPlayer::AwaitReady() {
+  if (readying_.valid()) readying_.get();
 }
 
 void TMMCPlayer::DeinitPlayer() {
   if (playbin_ == nullptr) return;
+  AwaitReady();
   Close();
   gst_element_set_state(playbin_, GST_STATE_NULL);
+  // A sink readied for a file that never came is not in the pipeline yet.
+  GstElement* sink = nullptr;
+  g_object_get(playbin_, "audio-sink", &sink, nullptr);
+  if (sink != nullptr) {
+    gst_element_set_state(sink, GST_STATE_NULL);
+    gst_object_unref(sink);
+  }
   GstBus* bus = gst_element_get_bus(playbin_);
   gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
   gst_object_unref(bus);
@@ -171,6 +186,7 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
     g_clear_error(&uriError);
     return text;
   }
+  AwaitReady();
   guint flags = 0;
   g_object_get(playbin_, "flags", &flags, nullptr);
   flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));

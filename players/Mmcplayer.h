@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -75,6 +76,11 @@ class TMMCPlayer : public TBasePlayer {
   DisplayControl* videoDisplay_ = nullptr;
   NotifyHandler notify_;
   GstElement* playbin_ = nullptr;
+  // The audio sink's first step to READY (the system's sink found, the sound server
+  // connected), taken on a thread of its own when the engine is made; waited for before
+  // the pipeline changes state.
+  std::future<void> readying_;
+  void AwaitReady();
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
   // User-interface thread only.

@@ -300,6 +300,7 @@ void TFlatProgressBar::SetMax(int max) {
   update();
 }
 void TFlatProgressBar::SetPosition(int position) {
+  if (position == position_) return;  // a timer sets it every second
   position_ = position;
   update();
 }
