@@ -22,6 +22,7 @@
 #include "support/Supportaspetto.h"
 #include "support/Supportlanguage.h"
 #include "toolkit/Colorscheme.h"
+#include "toolkit/Components.h"
 #include "toolkit/Formplacement.h"
 #include "toolkit/Translation.h"
 
@@ -46,13 +47,6 @@ constexpr int kRowButtonGap = 3;
 constexpr int kRowButtons = 7;
 
 }  // namespace
-
-template <typename T>
-T* TFormPlaylist::Make(QWidget* parent, const char* name) {
-  auto* component = new T(parent);
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
 
 TFormPlaylist::TFormPlaylist(TFormVombrel* main, bool docked, int topDelta, int leftDelta)
     : QWidget(main, Qt::Window | Qt::FramelessWindowHint),
@@ -86,26 +80,26 @@ void TFormPlaylist::BuildWindow() {
   resize(pl::kWidth, pl::kHeight);
   setMinimumSize(pl::kWidth, 150);
 
-  BarraTitolo = Make<TFlatTitlebar>(this, "BarraTitolo");
+  BarraTitolo = MakeComponent<TFlatTitlebar>(this, "BarraTitolo");
   BarraTitolo->SetCaption("Vombrel - Playlist");
-  BtnClose = Make<TFlatButton>(BarraTitolo, "BtnClose");
+  BtnClose = MakeComponent<TFlatButton>(BarraTitolo, "BtnClose");
   BtnClose->SetGlyph(TGlyph::Close);
   BtnClose->resize(14, 12);
-  BtnMagnetic = Make<TFlatButton>(BarraTitolo, "BtnMagnetic");
+  BtnMagnetic = MakeComponent<TFlatButton>(BarraTitolo, "BtnMagnetic");
   BtnMagnetic->SetGlyph(TGlyph::Magnet);
   BtnMagnetic->resize(14, 12);
   BtnMagnetic->SetTwoState(true);
   BtnMagnetic->SetDown(true);  // designed pressed: the window snaps from its first drag
 
-  PannelloInterno = Make<TPanel>(this, "PannelloInterno");
-  FlatPanel1 = Make<TFlatPanel>(PannelloInterno, "FlatPanel1");
+  PannelloInterno = MakeComponent<TPanel>(this, "PannelloInterno");
+  FlatPanel1 = MakeComponent<TFlatPanel>(PannelloInterno, "FlatPanel1");
   FlatPanel1->SetTag(1);
-  LblNumeroTracce = Make<TLabel>(FlatPanel1, "LblNumeroTracce");
+  LblNumeroTracce = MakeComponent<TLabel>(FlatPanel1, "LblNumeroTracce");
   LblNumeroTracce->SetCaption("Elenco vuoto");
-  BtnViewMode = Make<TFlatButton>(PannelloInterno, "BtnViewMode");
+  BtnViewMode = MakeComponent<TFlatButton>(PannelloInterno, "BtnViewMode");
   BtnViewMode->SetGlyph(TGlyph::ViewMode);
   BtnViewMode->SetHint("Visualizza il titolo della traccia o il nome del file");
-  PlaylistView = Make<TFlatCheckListBox>(PannelloInterno, "PlaylistView");
+  PlaylistView = MakeComponent<TFlatCheckListBox>(PannelloInterno, "PlaylistView");
 
   struct ButtonPlan {
     TFlatButton** button;
@@ -123,7 +117,7 @@ void TFormPlaylist::BuildWindow() {
       {&BtnSalvaPlaylist, "BtnSalvaPlaylist", TGlyph::Save, "Salva la playlist corrente"},
   };
   for (const ButtonPlan& plan : buttons) {
-    *plan.button = Make<TFlatButton>(PannelloInterno, plan.name);
+    *plan.button = MakeComponent<TFlatButton>(PannelloInterno, plan.name);
     (*plan.button)->SetGlyph(plan.glyph);
     (*plan.button)->SetHint(plan.hint);
     (*plan.button)->resize(kRowButtonWidth, kRowButtonHeight);
@@ -133,7 +127,7 @@ void TFormPlaylist::BuildWindow() {
     toggle->SetTag(1);
   }
 
-  PnlResizer = Make<TPanel>(PannelloInterno, "PnlResizer");
+  PnlResizer = MakeComponent<TPanel>(PannelloInterno, "PnlResizer");
   PnlResizer->resize(pl::kResizerSide, pl::kResizerSide);
   PnlResizer->setCursor(Qt::SizeFDiagCursor);
   PnlResizer->installEventFilter(this);

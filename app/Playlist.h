@@ -101,8 +101,6 @@ class TFormPlaylist : public QWidget {
   std::optional<ChosenPlaylistFile> ChoosePlaylistFile(bool save);
   void ResizerMouse(QEvent* event);
 
-  template <typename T>
-  T* Make(QWidget* parent, const char* name);
 
   TFormVombrel* main_;
   bool docked_ = false;

@@ -17,6 +17,7 @@
 #include "support/Supportlanguage.h"
 #include "support/Supportmsg.h"
 #include "toolkit/Colorscheme.h"
+#include "toolkit/Components.h"
 #include "toolkit/Translation.h"
 
 // ---- TMaskEdit ----
@@ -156,13 +157,6 @@ void TRealAlarm::TimerTick() {
 
 // ---- TFormRecording ----
 
-template <typename T>
-T* TFormRecording::Make(QWidget* parent, const char* name) {
-  auto* component = new T(parent);
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
-
 TFormRecording::TFormRecording(QWidget* parent, TSoundServer& server, const AlarmClock& clock)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), AudioMixer(server) {
   setObjectName("FormRecording");
@@ -213,38 +207,38 @@ TFormRecording::~TFormRecording() {
 
 void TFormRecording::BuildWindow() {
   setFixedSize(kWidth, kHeight);
-  BarraTitolo = Make<TFlatTitlebar>(this, "BarraTitolo");
+  BarraTitolo = MakeComponent<TFlatTitlebar>(this, "BarraTitolo");
   BarraTitolo->setGeometry(0, 0, kWidth, 16);
   BarraTitolo->SetCaption("Recorder");
-  ButtonClose = Make<TFlatButton>(BarraTitolo, "ButtonClose");
+  ButtonClose = MakeComponent<TFlatButton>(BarraTitolo, "ButtonClose");
   ButtonClose->setGeometry(kWidth - 17, 2, 14, 12);
   ButtonClose->SetGlyph(TGlyph::Close);
 
   // Presets.
-  PnlTagTitolo = Make<TFlatPanel>(this, "PnlTagTitolo");
+  PnlTagTitolo = MakeComponent<TFlatPanel>(this, "PnlTagTitolo");
   PnlTagTitolo->SetTag(1);
   PnlTagTitolo->setGeometry(4, 20, kWidth - 8, 28);
-  LblCombinazione = Make<TLabel>(PnlTagTitolo, "LblCombinazione");
+  LblCombinazione = MakeComponent<TLabel>(PnlTagTitolo, "LblCombinazione");
   LblCombinazione->setGeometry(6, 4, 86, 20);
   LblCombinazione->SetCaption("Combinazione");
-  EditCombinazione = Make<TFlatComboBox>(PnlTagTitolo, "EditCombinazione");
+  EditCombinazione = MakeComponent<TFlatComboBox>(PnlTagTitolo, "EditCombinazione");
   EditCombinazione->setGeometry(94, 3, 190, 22);
-  BtnCombinazione = Make<TFlatButton>(PnlTagTitolo, "BtnCombinazione");
+  BtnCombinazione = MakeComponent<TFlatButton>(PnlTagTitolo, "BtnCombinazione");
   BtnCombinazione->setGeometry(290, 3, 26, 22);
   BtnCombinazione->SetCaption("...");
   BtnCombinazione->SetHint("Programma la registrazione");
 
   // Source: the destination (a source of the sound server) and its line.
-  GrpSorgente = Make<TFlatGroupBox>(this, "GrpSorgente");
+  GrpSorgente = MakeComponent<TFlatGroupBox>(this, "GrpSorgente");
   GrpSorgente->setGeometry(4, 52, 214, 80);
   GrpSorgente->SetCaption("Sorgente Audio");
-  ComboDestinazione = Make<TFlatComboBox>(GrpSorgente, "ComboDestinazione");
+  ComboDestinazione = MakeComponent<TFlatComboBox>(GrpSorgente, "ComboDestinazione");
   ComboDestinazione->setGeometry(8, 20, 198, 22);
-  ComboSorgente = Make<TFlatComboBox>(GrpSorgente, "ComboSorgente");
+  ComboSorgente = MakeComponent<TFlatComboBox>(GrpSorgente, "ComboSorgente");
   ComboSorgente->setGeometry(8, 48, 198, 22);
 
   // Format.
-  GrpFormato = Make<TFlatGroupBox>(this, "GrpFormato");
+  GrpFormato = MakeComponent<TFlatGroupBox>(this, "GrpFormato");
   GrpFormato->setGeometry(4, 136, 214, 96);
   GrpFormato->SetCaption("Formato Registrazione");
   struct FormatRow {
@@ -263,73 +257,73 @@ void TFormRecording::BuildWindow() {
   };
   int top = 18;
   for (const FormatRow& row : rows) {
-    *row.label = Make<TLabel>(GrpFormato, row.labelName);
+    *row.label = MakeComponent<TLabel>(GrpFormato, row.labelName);
     (*row.label)->setGeometry(8, top + 1, 86, 20);
     (*row.label)->SetCaption(row.caption);
-    *row.list = Make<TFlatComboBox>(GrpFormato, row.listName);
+    *row.list = MakeComponent<TFlatComboBox>(GrpFormato, row.listName);
     (*row.list)->setGeometry(96, top, 110, 22);
     (*row.list)->SetItems(row.items);
     top += 25;
   }
 
   // Volume of the destination.
-  GrpVolume = Make<TFlatGroupBox>(this, "GrpVolume");
+  GrpVolume = MakeComponent<TFlatGroupBox>(this, "GrpVolume");
   GrpVolume->setGeometry(222, 52, kWidth - 226, 180);
   GrpVolume->SetCaption("Volume");
-  LVolume = Make<TFlatProgressBar>(GrpVolume, "LVolume");
+  LVolume = MakeComponent<TFlatProgressBar>(GrpVolume, "LVolume");
   LVolume->setGeometry(30, 22, 16, 118);
-  RVolume = Make<TFlatProgressBar>(GrpVolume, "RVolume");
+  RVolume = MakeComponent<TFlatProgressBar>(GrpVolume, "RVolume");
   RVolume->setGeometry(58, 22, 16, 118);
   for (TFlatProgressBar* bar : {LVolume, RVolume}) {
     bar->SetVertical(true);
     bar->SetMin(0);
     bar->SetMax(100);
   }
-  CbMute = Make<TFlatCheckBox>(GrpVolume, "CbMute");
+  CbMute = MakeComponent<TFlatCheckBox>(GrpVolume, "CbMute");
   CbMute->SetTag(1);
   CbMute->setGeometry(8, 150, GrpVolume->width() - 16, 20);
   CbMute->SetCaption("Muto");
 
   // Destination file.
-  EditFileDestinazione = Make<TEdit>(this, "EditFileDestinazione");
+  EditFileDestinazione = MakeComponent<TEdit>(this, "EditFileDestinazione");
   EditFileDestinazione->setGeometry(4, 238, kWidth - 40, 22);
   EditFileDestinazione->setToolTip("Il percorso di destinazione del file contenente la registrazione");
-  BtnFileDestinazione = Make<TFlatButton>(this, "BtnFileDestinazione");
+  BtnFileDestinazione = MakeComponent<TFlatButton>(this, "BtnFileDestinazione");
   BtnFileDestinazione->setGeometry(kWidth - 32, 238, 28, 22);
   BtnFileDestinazione->SetGlyph(TGlyph::Open);
   BtnFileDestinazione->SetHint("Permette di definire il file di destinazione.");
 
   // Timer row.
   const QString separator = PlatformTimeSeparator();
-  FlatPanel2 = Make<TFlatPanel>(this, "FlatPanel2");
+  FlatPanel2 = MakeComponent<TFlatPanel>(this, "FlatPanel2");
   FlatPanel2->SetTag(1);
   FlatPanel2->setGeometry(4, 264, kWidth - 8, 26);
-  LblOraInizio = Make<TLabel>(FlatPanel2, "LblOraInizio");
+  LblOraInizio = MakeComponent<TLabel>(FlatPanel2, "LblOraInizio");
   LblOraInizio->setGeometry(6, 3, 52, 20);
   LblOraInizio->SetCaption("Inizio");
   EditOraInizio = new TMaskEdit(separator, FlatPanel2);
   EditOraInizio->setObjectName("EditOraInizio");
   EditOraInizio->setGeometry(60, 2, 56, 22);
-  LblOraFine = Make<TLabel>(FlatPanel2, "LblOraFine");
+  LblOraFine = MakeComponent<TLabel>(FlatPanel2, "LblOraFine");
   LblOraFine->setGeometry(126, 3, 52, 20);
   LblOraFine->SetCaption("Fine");
   EditOraFine = new TMaskEdit(separator, FlatPanel2);
   EditOraFine->setObjectName("EditOraFine");
   EditOraFine->setGeometry(180, 2, 56, 22);
-  BtnImpostaTimer = Make<TFlatButton>(FlatPanel2, "BtnImpostaTimer");
+  BtnImpostaTimer = MakeComponent<TFlatButton>(FlatPanel2, "BtnImpostaTimer");
   BtnImpostaTimer->setGeometry(FlatPanel2->width() - 34, 2, 30, 22);
   BtnImpostaTimer->SetGlyph(TGlyph::Check);
   BtnImpostaTimer->SetHint("Programma la registrazione");
 
   // Record button and status line.
-  FlatPanel3 = Make<TFlatPanel>(this, "FlatPanel3");
+  FlatPanel3 = MakeComponent<TFlatPanel>(this, "FlatPanel3");
   FlatPanel3->SetTag(1);
   FlatPanel3->setGeometry(4, 294, kWidth - 8, 24);
-  ButtonRec = Make<TFlatButton>(FlatPanel3, "ButtonRec");
+  ButtonRec = MakeComponent<TFlatButton>(FlatPanel3, "ButtonRec");
   ButtonRec->setGeometry(2, 1, 32, 22);
   ButtonRec->SetGlyph(TGlyph::Record);
   ButtonRec->SetHint("Avvia la registrazione");
-  LblErrore = Make<TLabel>(FlatPanel3, "LblErrore");
+  LblErrore = MakeComponent<TLabel>(FlatPanel3, "LblErrore");
   LblErrore->setGeometry(40, 2, FlatPanel3->width() - 44, 20);
 }
 

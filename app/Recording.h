@@ -194,8 +194,6 @@ class TFormRecording : public QWidget {
   std::string DestinationText() const;
   void RecorderError(const std::string& text);
 
-  template <typename T>
-  T* Make(QWidget* parent, const char* name);
 
   bool isRecording_ = false;
   bool closed_ = false;

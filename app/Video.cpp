@@ -12,6 +12,7 @@
 #include "support/Supportlanguage.h"
 #include "support/Supportstring.h"
 #include "toolkit/Colorscheme.h"
+#include "toolkit/Components.h"
 #include "toolkit/Formplacement.h"
 #include "toolkit/Translation.h"
 
@@ -30,13 +31,6 @@ void WithEngine(TFormVombrel* main, Call call) {
     call(*engine);
   } catch (...) {
   }
-}
-
-template <typename T>
-T* Make(QWidget* parent, const char* name) {
-  auto* component = new T(parent);
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
 }
 
 }  // namespace
@@ -77,22 +71,22 @@ TFormVideo::TFormVideo(TFormVombrel* main) : QWidget(nullptr, Qt::FramelessWindo
 }
 
 void TFormVideo::BuildWindow() {
-  BarraTitolo = Make<TFlatTitlebar>(this, "BarraTitolo");
+  BarraTitolo = MakeComponent<TFlatTitlebar>(this, "BarraTitolo");
   BarraTitolo->SetCaption("Video");
-  BtnClose = Make<TFlatButton>(BarraTitolo, "BtnClose");
+  BtnClose = MakeComponent<TFlatButton>(BarraTitolo, "BtnClose");
   BtnClose->SetGlyph(TGlyph::Close);
   BtnClose->resize(14, 12);
 
-  PannelloBody = Make<TFlatPanel>(this, "PannelloBody");
-  PannelloBordi = Make<TFlatPanel>(PannelloBody, "PannelloBordi");
-  BorderVideo = Make<TFlatPanel>(PannelloBordi, "BorderVideo");
-  Panel = Make<TPanel>(BorderVideo, "Panel");
+  PannelloBody = MakeComponent<TFlatPanel>(this, "PannelloBody");
+  PannelloBordi = MakeComponent<TFlatPanel>(PannelloBody, "PannelloBordi");
+  BorderVideo = MakeComponent<TFlatPanel>(PannelloBordi, "BorderVideo");
+  Panel = MakeComponent<TPanel>(BorderVideo, "Panel");
   Panel->SetColor(Qt::black);
   // The engine draws into the panel's own native window.
   Panel->setAttribute(Qt::WA_NativeWindow);
 
-  PnlPulsanti = Make<TPanel>(PannelloBody, "PnlPulsanti");
-  PnlComandi = Make<TPanel>(PnlPulsanti, "PnlComandi");
+  PnlPulsanti = MakeComponent<TPanel>(PannelloBody, "PnlPulsanti");
+  PnlComandi = MakeComponent<TPanel>(PnlPulsanti, "PnlComandi");
   struct ButtonPlan {
     TFlatButton** button;
     const char* name;
@@ -107,19 +101,19 @@ void TFormVideo::BuildWindow() {
                                 {&BtnVideoSize, "BtnVideoSize", TGlyph::VideoSize}};
   int left = 1;
   for (const ButtonPlan& plan : buttons) {
-    *plan.button = Make<TFlatButton>(PnlComandi, plan.name);
+    *plan.button = MakeComponent<TFlatButton>(PnlComandi, plan.name);
     (*plan.button)->SetGlyph(plan.glyph);
     (*plan.button)->setGeometry(QRect(QPoint(left, 2), vl::kButtonSize));
     left += vl::kButtonSize.width() + 1;
   }
   PnlComandi->resize(left + 1, vl::kButtonBarHeight);
 
-  PnlTimeLine = Make<TPanel>(PnlPulsanti, "PnlTimeLine");
-  PannelloPosizione = Make<TFlatPanel>(PnlTimeLine, "PannelloPosizione");
-  Posizione = Make<TFlatScrollbar>(PannelloPosizione, "Posizione");
+  PnlTimeLine = MakeComponent<TPanel>(PnlPulsanti, "PnlTimeLine");
+  PannelloPosizione = MakeComponent<TFlatPanel>(PnlTimeLine, "PannelloPosizione");
+  Posizione = MakeComponent<TFlatScrollbar>(PannelloPosizione, "Posizione");
   Posizione->SetRange(0, 100);
   Posizione->SetHint("Indica la posizione all'interno della traccia");
-  PnlResizer = Make<TPanel>(PnlPulsanti, "PnlResizer");
+  PnlResizer = MakeComponent<TPanel>(PnlPulsanti, "PnlResizer");
   PnlResizer->resize(vl::kGripSize);
   PnlResizer->setCursor(Qt::SizeFDiagCursor);
   PnlResizer->installEventFilter(this);

@@ -37,6 +37,7 @@
 #include "support/Supportaspetto.h"
 #include "support/Supportmsg.h"
 #include "toolkit/Colorscheme.h"
+#include "toolkit/Components.h"
 #include "toolkit/Flathint.h"
 #include "toolkit/Flatlists.h"
 #include "toolkit/Menuitems.h"
@@ -75,13 +76,6 @@ StringList ReadAssociations() {
 }
 
 }  // namespace
-
-template <typename T>
-T* TFormVombrel::Make(QWidget* parent, const char* name) {
-  auto* component = new T(parent);
-  component->setObjectName(QString::fromLatin1(name));
-  return component;
-}
 
 TFormVombrel::TFormVombrel(std::vector<std::string> arguments, EngineFactory engineFactory, OutputVolume volume)
     : QWidget(nullptr, Qt::FramelessWindowHint),
@@ -137,43 +131,43 @@ TFormVombrel::~TFormVombrel() {
 void TFormVombrel::BuildWindow() {
   setFixedSize(ml::kWidth, ml::kHeightWithTags);
 
-  BarraTitolo = Make<TFlatTitlebar>(this, "BarraTitolo");
+  BarraTitolo = MakeComponent<TFlatTitlebar>(this, "BarraTitolo");
   BarraTitolo->setGeometry(ml::kTitleBar);
   BarraTitolo->SetCaption("Vombrel");
-  ButtonMinimize = Make<TFlatButton>(BarraTitolo, "ButtonMinimize");
+  ButtonMinimize = MakeComponent<TFlatButton>(BarraTitolo, "ButtonMinimize");
   ButtonMinimize->setGeometry(ml::kButtonMinimize);
   ButtonMinimize->SetGlyph(TGlyph::Minimise);
-  ButtonClose = Make<TFlatButton>(BarraTitolo, "ButtonClose");
+  ButtonClose = MakeComponent<TFlatButton>(BarraTitolo, "ButtonClose");
   ButtonClose->setGeometry(ml::kButtonClose);
   ButtonClose->SetGlyph(TGlyph::Close);
 
   // The title, the information row and the tag frames are text areas: flat panels with
   // Tag 1 take the scheme's text-box colour and its border.
-  PannelloTitolo = Make<TFlatPanel>(this, "PannelloTitolo");
+  PannelloTitolo = MakeComponent<TFlatPanel>(this, "PannelloTitolo");
   PannelloTitolo->SetTag(1);
   PannelloTitolo->setGeometry(ml::kTitlePanel);
   PannelloTitolo->SetCaption("No Playback");
   PannelloTitolo->SetHint("Traccia attuale. Click per visualizzare playlist");
-  PannelloScorrevole = Make<TSecretPanel>(PannelloTitolo, "PannelloScorrevole");
+  PannelloScorrevole = MakeComponent<TSecretPanel>(PannelloTitolo, "PannelloScorrevole");
   PannelloScorrevole->setGeometry(0, 0, ml::kTitlePanel.width(), ml::kTitlePanel.height());
   PannelloScorrevole->hide();
-  ButtonAddToPlaylist = Make<TFlatButton>(this, "ButtonAddToPlaylist");
+  ButtonAddToPlaylist = MakeComponent<TFlatButton>(this, "ButtonAddToPlaylist");
   ButtonAddToPlaylist->setGeometry(ml::kButtonAddToPlaylist);
   ButtonAddToPlaylist->SetGlyph(TGlyph::Add);
   ButtonAddToPlaylist->SetHint("Aggiunge una traccia alla playlist");
-  ButtonPlaylist = Make<TFlatButton>(this, "ButtonPlaylist");
+  ButtonPlaylist = MakeComponent<TFlatButton>(this, "ButtonPlaylist");
   ButtonPlaylist->setGeometry(ml::kButtonPlaylist);
   ButtonPlaylist->SetGlyph(TGlyph::Playlist);
   ButtonPlaylist->SetHint("Visualizza la playlist");
 
-  RollTags = Make<TFlatButton>(this, "RollTags");
+  RollTags = MakeComponent<TFlatButton>(this, "RollTags");
   RollTags->setGeometry(ml::kRollTags);
   RollTags->SetTwoState(true);
   RollTags->SetHint("Visualizza o nasconde i tags della traccia attuale");
 
-  PannelloTagsBox = Make<TPanel>(this, "PannelloTagsBox");
+  PannelloTagsBox = MakeComponent<TPanel>(this, "PannelloTagsBox");
   PannelloTagsBox->setGeometry(0, ml::kTagsBoxTop, ml::kWidth, ml::kTagsBoxHeight);
-  PannelloTags = Make<TFlatPanel>(PannelloTagsBox, "PannelloTags");
+  PannelloTags = MakeComponent<TFlatPanel>(PannelloTagsBox, "PannelloTags");
   PannelloTags->setGeometry(3, 0, ml::kWidth - 6, ml::kTagsBoxHeight);
   struct TagRow {
     TLabel** label;
@@ -202,29 +196,29 @@ void TFormVombrel::BuildWindow() {
        "Genere musicale della traccia"},
   };
   for (const TagRow& row : rows) {
-    *row.label = Make<TLabel>(PannelloTags, row.labelName);
+    *row.label = MakeComponent<TLabel>(PannelloTags, row.labelName);
     (*row.label)->SetCaption(row.caption);
     // Each field sits in a frame of its own; the field itself draws no border.
-    *row.frame = Make<TFlatPanel>(PannelloTags, row.frameName);
+    *row.frame = MakeComponent<TFlatPanel>(PannelloTags, row.frameName);
     (*row.frame)->SetTag(1);
-    *row.edit = Make<TEdit>(*row.frame, row.editName);
+    *row.edit = MakeComponent<TEdit>(*row.frame, row.editName);
     (*row.edit)->setFrame(false);
     (*row.edit)->setToolTip(row.hint);
   }
   LayoutTagRows();
-  BtnSaveTag = Make<TFlatButton>(PannelloTags, "BtnSaveTag");
+  BtnSaveTag = MakeComponent<TFlatButton>(PannelloTags, "BtnSaveTag");
   BtnSaveTag->setGeometry(ml::kWidth - 6 - 6 - 64, 5 + 7 * 22 + 2, 64, 20);
   BtnSaveTag->SetCaption("Salva");
   BtnSaveTag->SetHint("Salva i tag della traccia corrente");
 
-  PannelloScorrimento = Make<TPanel>(this, "PannelloScorrimento");
-  PannelloInfo = Make<TFlatPanel>(PannelloScorrimento, "PannelloInfo");
+  PannelloScorrimento = MakeComponent<TPanel>(this, "PannelloScorrimento");
+  PannelloInfo = MakeComponent<TFlatPanel>(PannelloScorrimento, "PannelloInfo");
   PannelloInfo->SetTag(1);
   PannelloInfo->setGeometry(ml::kInfoRow);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   fixed.setPixelSize(11);
   auto label = [&](TLabel*& target, const char* name, const char* caption, QRect geometry) {
-    target = Make<TLabel>(PannelloInfo, name);
+    target = MakeComponent<TLabel>(PannelloInfo, name);
     target->SetCaption(caption);
     target->setFont(fixed);
     target->setGeometry(geometry);
@@ -235,7 +229,7 @@ void TFormVombrel::BuildWindow() {
   label(Durata, "Durata", "-.--.--", QRect(66, 1, 56, 13));
   label(LabelBitRate, "LabelBitRate", "0 kBit/s", QRect(140, 1, 102, 13));
   // A rule between the times and the stream format.
-  SeparaInfo = Make<TFlatPanel>(PannelloInfo, "SeparaInfo");
+  SeparaInfo = MakeComponent<TFlatPanel>(PannelloInfo, "SeparaInfo");
   SeparaInfo->SetTag(1);
   SeparaInfo->setGeometry(3, 14, ml::kInfoRow.width() - 6, 1);
   label(LabelFrequency, "LabelFrequency", "0 kHz", QRect(4, 15, 80, 12));
@@ -247,9 +241,9 @@ void TFormVombrel::BuildWindow() {
 
   auto bar = [&](TFlatPanel*& frame, const char* frameName, TFlatScrollbar*& target, const char* name,
                  QRect geometry, int max, const char* hint) {
-    frame = Make<TFlatPanel>(PannelloScorrimento, frameName);
+    frame = MakeComponent<TFlatPanel>(PannelloScorrimento, frameName);
     frame->setGeometry(geometry);
-    target = Make<TFlatScrollbar>(frame, name);
+    target = MakeComponent<TFlatScrollbar>(frame, name);
     target->setGeometry(-ml::kBarArrowOverhang, 0, geometry.width() + 2 * ml::kBarArrowOverhang, geometry.height());
     target->SetRange(0, max);
     target->SetHint(hint);
@@ -280,7 +274,7 @@ void TFormVombrel::BuildWindow() {
       {&ButtonSplash, "ButtonSplash", ml::RowButton::Splash, TGlyph::None, "Visualizza info sul programma"},
   };
   for (const RowButtonPlan& plan : buttons) {
-    *plan.button = Make<TFlatButton>(PannelloScorrimento, plan.name);
+    *plan.button = MakeComponent<TFlatButton>(PannelloScorrimento, plan.name);
     (*plan.button)->SetGlyph(plan.glyph);
     (*plan.button)->SetHint(plan.hint);
   }

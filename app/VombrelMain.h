@@ -241,9 +241,6 @@ class TFormVombrel : public QWidget, private PlaylistController {
   void AddTrackItems(QMenu* menu, int32_t first, int32_t end);
   void SetHideShowCaptions(const QString& caption);
 
-  template <typename T>
-  T* Make(QWidget* parent, const char* name);
-
   std::vector<std::string> arguments_;
   EngineFactory engineFactory_;
   OutputVolume volume_;

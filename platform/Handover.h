@@ -18,20 +18,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Framedsocket.h"
 #include "platform/Handoverframe.h"
 #include "platform/Singleinstance.h"
 
-class QLocalServer;
 class QLocalSocket;
 
 namespace vombrel {
 
 // Asks the running instance to raise and activate its main window.
 inline constexpr std::string_view kForegroundMessageName = "VOMBREL_FOREGROUND";
-
-// The folder for the program's sockets ($XDG_RUNTIME_DIR/vombrel/, else
-// <temp folder>/vombrel-<uid>/), ending with "/"; empty when no private one can be had.
-std::string PrivateSocketFolder();
 
 // The socket path of the running instance of an executable; empty when no private
 // folder can be had.
@@ -73,12 +69,9 @@ class HandOverServer : public QObject {
   void foregroundRequested();
 
  private:
-  void AcceptConnections();
-  void ReadFrom(QLocalSocket* socket, HandOverFrameReader& reader);
   void Deliver(const HandOverFrame& frame);
-  static void Drop(QLocalSocket* socket);
 
-  QLocalServer* server_;
+  FramedSocketServer* server_;
   std::string path_;
 };
 

@@ -4,14 +4,11 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QTimer>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -31,9 +28,6 @@ namespace {
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kMaxConnections = 8;
-constexpr int kIdleMilliseconds = 5000;
-constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
 // How long a running instance may take to answer, and a started one to serve.
 constexpr milliseconds kAnswerLimit{5000};
 constexpr milliseconds kStartLimit{15000};
@@ -49,23 +43,6 @@ std::string QuotedItem(std::string_view text) {
   std::string quoted = "\"";
   for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
-}
-
-bool PeerIsThisUser(QLocalSocket* socket) {
-  ucred peer{};
-  socklen_t size = sizeof peer;
-  return getsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-         peer.uid == geteuid();
-}
-
-bool SendAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const auto n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // Reads until one answer frame has arrived, the peer closes, or the time is up.
@@ -125,14 +102,8 @@ std::string ShellCommandServiceName(std::string_view exeFileName) {
 }
 
 std::string ShellCommandSocketPath(std::string_view service, std::string_view topic) {
-  const std::string folder = PrivateSocketFolder();
-  if (folder.empty()) return {};
-  const std::string name = LowerAscii(service) + "." + LowerAscii(topic);
-  std::string path = folder + "DDE." + name;
   // The service comes from a file name and may be long: then its hash names the socket.
-  if (path.size() > kMaxSocketPath || name.find('/') != std::string::npos)
-    path = folder + "DDE.#" + std::to_string(std::hash<std::string>{}(name));
-  return path.size() > kMaxSocketPath ? std::string() : path;
+  return PrivateSocketPath("DDE.", LowerAscii(service) + "." + LowerAscii(topic));
 }
 
 std::string ShellExecuteString(std::string_view command, std::string_view file) {
@@ -145,14 +116,9 @@ ShellExecuteResult SendShellExecute(std::string_view service, std::string_view t
   if (!request) return ShellExecuteResult::Unsendable;
   const std::string path = ShellCommandSocketPath(service, topic);
   if (path.empty()) return ShellExecuteResult::NoServer;
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = ConnectToPrivateSocket(path);
   if (fd < 0) return ShellExecuteResult::NoServer;
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  path.copy(address.sun_path, kMaxSocketPath);
-  ShellExecuteResult result = ShellExecuteResult::NoServer;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-    result = SendAll(fd, *request) ? ReadAnswer(fd, answerLimit) : ShellExecuteResult::NoAnswer;
+  const ShellExecuteResult result = SendAllBytes(fd, *request) ? ReadAnswer(fd, answerLimit) : ShellExecuteResult::NoAnswer;
   close(fd);
   return result;
 }
@@ -186,75 +152,29 @@ int RunShellExecuteClient(const std::string& program, std::string_view service, 
   return 1;
 }
 
-ShellCommandServer::ShellCommandServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  server_->setMaxPendingConnections(kMaxConnections);
-  connect(server_, &QLocalServer::newConnection, this, &ShellCommandServer::AcceptConnections);
-}
+ShellCommandServer::ShellCommandServer(QObject* parent)
+    : QObject(parent),
+      server_(new FramedSocketServer([](const HandOverFrame& frame) { return frame.name == kExecuteRequestName; },
+                                     [this](const QPointer<QLocalSocket>& socket,
+                                            const std::vector<HandOverFrame>& requests) { Execute(socket, requests); },
+                                     this)) {}
 
 ShellCommandServer::~ShellCommandServer() = default;
 
 bool ShellCommandServer::Listen(std::string_view service, std::string_view topic) {
   path_ = ShellCommandSocketPath(service, topic);
-  if (path_.empty()) return false;
-  const QString name = QString::fromStdString(path_);
-  QLocalServer::removeServer(name);
-  return server_->listen(name);
+  return server_->Listen(path_);
 }
 
-void ShellCommandServer::AcceptConnections() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    socket->setParent(this);
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    const auto open = findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly).size();
-    if (open > kMaxConnections || !PeerIsThisUser(socket)) {
-      socket->abort();
-      socket->deleteLater();
-      continue;
-    }
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    connect(idle, &QTimer::timeout, socket, [socket] {
-      socket->abort();
-      socket->deleteLater();
-    });
-    idle->start(kIdleMilliseconds);
-    auto reader = std::make_shared<HandOverFrameReader>();
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
-      idle->start(kIdleMilliseconds);
-      ReadFrom(socket, *reader);
-    });
-    if (socket->bytesAvailable() > 0) ReadFrom(socket, *reader);
-  }
-}
-
-void ShellCommandServer::ReadFrom(QLocalSocket* socket, HandOverFrameReader& reader) {
-  std::vector<HandOverFrame> requests;
-  bool malformed = false;
-  while (!malformed && socket->bytesAvailable() > 0) {
-    const QByteArray chunk = socket->read(static_cast<qint64>(kMaxHandOverFrameSize));
-    reader.Append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
-    HandOverFrame frame;
-    for (auto status = reader.Next(&frame); status != HandOverFrameReader::Status::NeedMore;
-         status = reader.Next(&frame)) {
-      malformed = status == HandOverFrameReader::Status::Malformed || frame.name != kExecuteRequestName;
-      if (malformed) break;
-      requests.push_back(std::move(frame));
-    }
-  }
-  if (malformed) {
-    socket->abort();
-    socket->deleteLater();
-  }
-  // Executed after reading: a handler may run a nested event loop (a message box),
-  // during which this connection may go away.
-  QPointer<QLocalSocket> alive(socket);
+// Each request is answered on its connection while that is still open; a handler may
+// run a nested event loop (a message box), during which the connection may go away.
+void ShellCommandServer::Execute(QPointer<QLocalSocket> socket, const std::vector<HandOverFrame>& requests) {
   for (const auto& request : requests) {
     const bool handled = topic_ && topic_->Execute(request.text) > 0;
-    if (!alive || malformed) continue;
+    if (!socket) continue;
     if (const auto answer = EncodeHandOverFrame({std::string(kExecuteAnswerName), handled ? 1 : 0, {}}))
-      alive->write(answer->data(), static_cast<qint64>(answer->size()));
-    alive->flush();
+      socket->write(answer->data(), static_cast<qint64>(answer->size()));
+    socket->flush();
   }
 }
 

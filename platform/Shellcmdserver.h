@@ -3,21 +3,23 @@
 //
 // A service and topic pair is one socket, "DDE.<service>.<topic>" (both lower-cased, as
 // service and topic names compare without regard to case) in the program's private
-// socket folder (platform/Handover.h). The service is the program file's name up to its
+// socket folder (platform/Framedsocket.h). The service is the program file's name up to its
 // first "." ("vombrel"). A request is one frame (platform/Handoverframe.h) named
 // "XTYP_EXECUTE" whose text is the execute string; the server answers each with a frame
 // "DDE_ACK" whose wParam is 1 when a handler took a command and 0 otherwise.
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/Framedsocket.h"
 #include "platform/Handoverframe.h"
 #include "shell/Shell_DDE.h"
 
-class QLocalServer;
 class QLocalSocket;
 
 namespace vombrel {
@@ -63,10 +65,9 @@ class ShellCommandServer : public QObject {
   const std::string& ServerPath() const { return path_; }
 
  private:
-  void AcceptConnections();
-  void ReadFrom(QLocalSocket* socket, HandOverFrameReader& reader);
+  void Execute(QPointer<QLocalSocket> socket, const std::vector<HandOverFrame>& requests);
 
-  QLocalServer* server_;
+  FramedSocketServer* server_;
   TShellCommandInterface* topic_ = nullptr;
   std::string path_;
 };

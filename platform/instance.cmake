@@ -1,6 +1,8 @@
 # The single-instance lock and the hand-over transport (Qt Core and Network).
 add_library(vombrel_platform_instance STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Singleinstance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Framedsocket.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Framedsocket.h
   ${CMAKE_CURRENT_LIST_DIR}/Handover.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Handover.h
 )

@@ -28,18 +28,6 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
-bool Hears(int frequency, milliseconds limit = seconds(20)) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz\n", frequency, last);
-  return heard;
-}
-
 // The processes of a program whose environment names the runtime folder: the players
 // the desktop's tools started for one test.
 std::vector<pid_t> ProgramsWithRuntime(const std::string& program, const fs::path& runtime) {

@@ -214,4 +214,17 @@ int SinkInputsOf(pid_t pid) {
   return count;
 }
 
+bool Hears(int frequency, std::chrono::milliseconds limit) {
+  int last = -1;
+  const bool heard = WaitUntil(
+      [&] {
+        last = HeardFrequency();
+        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
+      },
+      limit);
+  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
+                           RunCommand("pactl list sink-inputs short").output.c_str());
+  return heard;
+}
+
 }  // namespace vombrel::e2e

@@ -90,6 +90,10 @@ std::unique_ptr<Vombrel> StartShown(const fs::path& home, const std::vector<std:
 // The frequency heard at the sink's monitor now, from the zero crossings of a quarter of
 // a second; 0 for silence (the keep-alive stream of the test environment is silent).
 int HeardFrequency(const std::string& sink = "nullsink");
+// Waits until the sink plays the frequency (0: silence, otherwise within a fifth of it);
+// the limit only guards against a hung player. On failure the frequency heard and the
+// sound server's streams are written to standard error.
+bool Hears(int frequency, std::chrono::milliseconds limit = std::chrono::seconds(20));
 // Number of playback streams the sound server has from the process.
 int SinkInputsOf(pid_t pid);
 

@@ -24,21 +24,6 @@ using std::chrono::seconds;
 constexpr int kLow = 440;
 constexpr int kHigh = 1500;
 
-// Waits until the frequency (0: silence) is what the sink plays; the limit only guards
-// against a hung player.
-bool Hears(int frequency, milliseconds limit = seconds(20)) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
-                           RunCommand("pactl list sink-inputs short").output.c_str());
-  return heard;
-}
-
 // The colour of one pixel of a picture as "(r,g,b)".
 std::string PixelAt(const fs::path& picture, int x, int y) {
   const std::string text = RunCommand("convert " + Quote(picture.string()) + " -crop 1x1+" + std::to_string(x) +

@@ -22,18 +22,6 @@ using std::chrono::seconds;
 constexpr int kLow = 440;
 constexpr int kHigh = 1500;
 
-bool Hears(int frequency, milliseconds limit = seconds(20)) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz\n", frequency, last);
-  return heard;
-}
-
 struct Area {
   int x = 0, y = 0, width = 0, height = 0;
 };

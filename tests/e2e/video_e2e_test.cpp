@@ -98,18 +98,6 @@ void ClickAtScreen(int x, int y) {
 
 void MovePointer(int x, int y) { RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y)); }
 
-bool Hears(int frequency, milliseconds limit = seconds(15)) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz\n", frequency, last);
-  return heard;
-}
-
 class VideoPlayback : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {

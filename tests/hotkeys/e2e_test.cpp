@@ -18,18 +18,6 @@ constexpr int kLow = 440;
 constexpr int kHigh = 1500;
 constexpr unsigned kXControl = 4, kXMod1 = 8;
 
-bool Hears(int frequency) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      seconds(20));
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz\n", frequency, last);
-  return heard;
-}
-
 // The null sink's volume, 0..65536 (100 %), from its first channel.
 int SinkVolume() {
   const auto text = RunCommand("pactl get-sink-volume nullsink").output;

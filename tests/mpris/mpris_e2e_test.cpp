@@ -53,19 +53,6 @@ bool CtlSays(const std::string& arguments, const std::string& expected) {
 
 double CtlNumber(const std::string& arguments) { return std::atof(Ctl(arguments).c_str()); }
 
-// The sink plays the frequency (0: silence) within the limit.
-bool Hears(int frequency, milliseconds limit = seconds(15)) {
-  int last = -1;
-  const bool heard = WaitUntil(
-      [&] {
-        last = HeardFrequency();
-        return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
-      },
-      limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz\n", frequency, last);
-  return heard;
-}
-
 int SinkVolumePercent() {
   const std::string out = RunCommand("pactl get-sink-volume nullsink").output;
   const auto percent = out.find('%');
