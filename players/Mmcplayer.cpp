@@ -71,7 +71,10 @@ struct MmcBus {
       default:
         break;
     }
-    return GST_BUS_DROP;  // the bus unrefs the message
+    // A handler that drops a message owns it: a message left with its reference holds
+    // its source element, and with it the whole decoding chain of the file.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
   }
 
   static void RecordError(TMMCPlayer& self, GstMessage* message) {
