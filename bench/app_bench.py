@@ -20,8 +20,16 @@ media framework's plug-in registry and font caches persist as they do for a user
                      second exec until the new file is heard (median of 3)
   large playlist     vombrel only: start to window with a 100,000-entry autosaved playlist
                      against a small one
-  soak               vombrel only: a repeating playlist of six 3-second files (MP3, Ogg,
-                     FLAC); resident memory after warm-up and at the end
+  soak               vombrel only: a repeating playlist of six short files (MP3, Ogg, FLAC;
+                     3 s each unless --soak-track-seconds says otherwise) played from track
+                     to track; resident memory, open files and threads after a warm-up of
+                     --soak-warmup-tracks changes and at the end, and the growth per track
+                     change. --soak-tracks N counts N changes after the warm-up (each change
+                     is seen on the program's MPRIS interface through playerctl); without
+                     it the soak lasts --soak-seconds and the changes are estimated.
+                     1,000 changes of 3-second files take about 60 minutes; with
+                     --soak-track-seconds 0.5 about 17. --soak-only measures nothing else.
+                     Example: vombrel-app-bench --soak-only --soak-tracks 1000 --soak-track-seconds 0.5
 """
 import argparse
 import os
@@ -31,6 +39,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -45,6 +54,13 @@ def arguments():
                         help="span of the CPU figure after the first 10 s (30: 10-40 s)")
     parser.add_argument("--soak-seconds", type=int, default=int(os.environ.get("BENCH_SOAK_SECONDS", "120")),
                         help="length of the track-change soak (0 leaves it out)")
+    parser.add_argument("--soak-tracks", type=int, default=int(os.environ.get("BENCH_SOAK_TRACKS", "0")),
+                        help="track changes to count after the warm-up (0: --soak-seconds decides)")
+    parser.add_argument("--soak-track-seconds", type=float, default=3.0,
+                        help="length of each soak file (3; 0.5 reaches 1,000 changes in about 17 minutes)")
+    parser.add_argument("--soak-warmup-tracks", type=int, default=20,
+                        help="track changes before the first memory figure")
+    parser.add_argument("--soak-only", action="store_true", help="only the soak")
     parser.add_argument("--playlist-entries", type=int, default=100000)
     parser.add_argument("--players", default="vombrel,audacious,qmmp",
                         help="comma-separated; peers not installed are left out")
@@ -295,34 +311,98 @@ def large_playlist(player, media, entries, runs):
     return figures
 
 
-def soak(player, media, seconds):
-    """RSS (KiB) after a warm-up of 20 s and at the end, open files and threads at both,
-    and the number of track changes between them."""
+class TrackChanges:
+    """Counts the track changes of the running vombrel from its MPRIS metadata (the file's
+    address changes with every track); None when playerctl is not installed."""
+
+    def __init__(self):
+        self.count, self.process = 0, None
+        if shutil.which("playerctl"):
+            self.process = subprocess.Popen(["playerctl", "--player=vombrel", "--follow", "metadata", "--format",
+                                             "{{xesam:url}}"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                            text=True)
+            threading.Thread(target=self._follow, daemon=True).start()
+
+    def _follow(self):
+        last = None
+        for line in self.process.stdout:
+            line = line.strip()
+            if line and line != last:
+                self.count += 1
+            last = line or last
+
+    def wait_for(self, count, limit, alive):
+        t0 = time.monotonic()
+        while self.count < count and time.monotonic() - t0 < limit and alive():
+            time.sleep(0.05)
+        return self.count >= count
+
+    def close(self):
+        if self.process:
+            self.process.terminate()
+            self.process.wait()
+
+
+def soak(player, media, options):
+    """RSS (KiB), open files and threads after the warm-up and at the end, the number of
+    track changes between them, and whether that number was counted or estimated."""
+    seconds_per_track = options.soak_track_seconds
     files = []
     for i, (extension, codec) in enumerate([("mp3", ("-b:a", "128k")), ("ogg", ("-c:a", "libvorbis")),
                                             ("flac", ("-c:a", "flac"))] * 2):
         path = os.path.join(media, f"soak{i}.{extension}")
-        tone(path, 3, 300 + 100 * i, codec)
+        tone(path, seconds_per_track, 300 + 100 * i, codec)
         files.append(path)
     playlist = os.path.join(media, "soak.m3u")
     with open(playlist, "w") as f:
         f.write("\r\n".join(files) + "\r\n")
     process = player.start([playlist])
-    if not wait_for_window(process):
+    changes = TrackChanges()
+    try:
+        if not wait_for_window(process):
+            return None
+        pid = process.pid
+        alive = lambda: process.poll() is None
+
+        def sample():
+            return (status_kib(pid, "VmRSS"), len(os.listdir(f"/proc/{pid}/fd")),
+                    len(os.listdir(f"/proc/{pid}/task")))
+
+        # A change takes the file's length and an open of a few tens of milliseconds.
+        guard = lambda n: 30 + 3 * n * (seconds_per_track + 0.5)
+        warm = options.soak_warmup_tracks
+        counted = changes.process is not None and changes.wait_for(warm, guard(warm), alive)
+        if not counted:
+            time.sleep(max(0.0, warm * seconds_per_track - 10))
+        if not alive():
+            return None
+        first, start_count, t_first = sample(), changes.count, time.monotonic()
+        if counted and options.soak_tracks > 0:
+            counted = changes.wait_for(start_count + options.soak_tracks, guard(options.soak_tracks), alive)
+        else:
+            total = options.soak_tracks * seconds_per_track if options.soak_tracks > 0 else options.soak_seconds
+            time.sleep(max(0.0, total - (time.monotonic() - t_first)))
+        if not alive():
+            return None
+        last = sample()
+        span = time.monotonic() - t_first
+        number = changes.count - start_count if counted else span / seconds_per_track
+        return first, last, number, counted, span
+    finally:
+        changes.close()
         Player.stop(process)
-        return None
-    warm = 20
-    time.sleep(warm)
-    pid = process.pid
 
-    def sample():
-        return (status_kib(pid, "VmRSS"), len(os.listdir(f"/proc/{pid}/fd")), len(os.listdir(f"/proc/{pid}/task")))
 
-    first = sample()
-    time.sleep(max(0, seconds - warm))
-    last = sample() if process.poll() is None else None
-    Player.stop(process)
-    return None if last is None else (first, last, (seconds - warm) / 3.0)
+def report_soak(outcome, options):
+    if not outcome:
+        print("vombrel soak: n/a (the player ended early)")
+        return
+    (rss0, fd0, th0), (rss1, fd1, th1), changes, counted, span = outcome
+    how = "counted" if counted else "estimated from the time"
+    print(f"vombrel soak ({options.soak_track_seconds:g}-second files, warm-up {options.soak_warmup_tracks} changes): "
+          f"RSS {rss0 / 1024:.1f} → {rss1 / 1024:.1f} MiB ({(rss1 - rss0):+d} KiB) over {changes:.0f} track changes "
+          f"({how}, {span / 60:.1f} min): {(rss1 - rss0) / max(changes, 1):.2f} KiB per change; "
+          f"open files {fd0} → {fd1}, threads {th0} → {th1}")
 
 
 def fmt(value, unit, scale=1.0, digits=0):
@@ -358,6 +438,14 @@ def main():
             players.append(Player("vombrel", [VOMBREL]))
         elif shutil.which(name):
             players.append(Player(name, [name]))
+    if options.soak_only:
+        vombrel = next((p for p in players if p.name == "vombrel"), None)
+        if vombrel:
+            report_soak(soak(vombrel, media, options), options)
+        for player in players:
+            player.cleanup()
+        shutil.rmtree(media, ignore_errors=True)
+        return
     results = [(player, measure(player, media, options)) for player in players]
 
     rows = [("program start → first window mapped", "window", "ms", 1000, 0),
@@ -390,15 +478,8 @@ def main():
         small, large = large_playlist(vombrel, media, options.playlist_entries, options.runs)
         print(f"\nvombrel start → window: small autosaved playlist {fmt(small, 'ms', 1000)}, "
               f"{options.playlist_entries} entries {fmt(large, 'ms', 1000)}")
-        if options.soak_seconds > 20:
-            outcome = soak(vombrel, media, options.soak_seconds)
-            if outcome:
-                (rss0, fd0, th0), (rss1, fd1, th1), changes = outcome
-                print(f"vombrel soak: RSS {rss0 / 1024:.1f} → {rss1 / 1024:.1f} MiB over about {changes:.0f} "
-                      f"track changes ({(rss1 - rss0) / max(changes, 1):.1f} KiB each); "
-                      f"open files {fd0} → {fd1}, threads {th0} → {th1}")
-            else:
-                print("vombrel soak: n/a (the player ended early)")
+        if options.soak_tracks > 0 or options.soak_seconds > 20:
+            report_soak(soak(vombrel, media, options), options)
     for player in players:
         player.cleanup()
     shutil.rmtree(media, ignore_errors=True)
