@@ -53,7 +53,7 @@ def arguments():
     parser.add_argument("--play-seconds", type=int, default=int(os.environ.get("BENCH_PLAY_SECONDS", "30")),
                         help="span of the CPU figure after the first 10 s (30: 10-40 s)")
     parser.add_argument("--soak-seconds", type=int, default=int(os.environ.get("BENCH_SOAK_SECONDS", "120")),
-                        help="length of the track-change soak (0 leaves it out)")
+                        help="without --soak-tracks: the soak's span after its warm-up (0 leaves the soak out)")
     parser.add_argument("--soak-tracks", type=int, default=int(os.environ.get("BENCH_SOAK_TRACKS", "0")),
                         help="track changes to count after the warm-up (0: --soak-seconds decides)")
     parser.add_argument("--soak-track-seconds", type=float, default=3.0,
@@ -478,7 +478,7 @@ def main():
         small, large = large_playlist(vombrel, media, options.playlist_entries, options.runs)
         print(f"\nvombrel start → window: small autosaved playlist {fmt(small, 'ms', 1000)}, "
               f"{options.playlist_entries} entries {fmt(large, 'ms', 1000)}")
-        if options.soak_tracks > 0 or options.soak_seconds > 20:
+        if options.soak_tracks > 0 or options.soak_seconds > 0:
             report_soak(soak(vombrel, media, options), options)
     for player in players:
         player.cleanup()
