@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-5}
 build="$here/build-fuzz"
-CC=clang CXX=clang++ "$here/scripts/build.sh" "$build" -DVOMBREL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$here/scripts/build.sh" fuzz
 status=0
 for fuzzer in "$build"/bin/fuzz_*; do
   [ -x "$fuzzer" ] || continue

@@ -4,13 +4,13 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
-"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$here/scripts/build.sh" default
 
 source "$here/scripts/test-env.sh"
 vombrel_test_env_start
 trap vombrel_test_env_stop EXIT
 
 status=0
-(cd "$here/build" && ctest --output-on-failure --parallel 2 --timeout 300) || status=1
+(cd "$here" && ctest --preset default) || status=1
 "$here/scripts/fuzz.sh" "${VOMBREL_FUZZ_SECONDS:-5}" || status=1
 exit $status
