@@ -49,7 +49,7 @@ class MediaFile {
   std::string_view image_;
   bool inMemory_ = false;
   int64_t size_ = 0;
-  char block_[kBlockSize];
+  char block_[kBlockSize]{};
   int64_t blockOffset_ = -1;
   std::size_t blockLength_ = 0;
 };
