@@ -10,7 +10,7 @@ class StderrReporter : public MessageReporter {
   int Show(std::string_view text, std::string_view caption, unsigned) override {
     // Nothing is left to tell when standard error itself fails.
     (void)std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
+                       static_cast<int>(text.size()), text.data());
     return IDOK;
   }
 };

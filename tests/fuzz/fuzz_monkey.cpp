@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mediainfo/Monkey.h"
 #include "mediainfo/Mediafile.h"
+#include "mediainfo/Monkey.h"
 
 using namespace vombrel;
 

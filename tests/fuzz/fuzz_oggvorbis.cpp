@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mediainfo/Oggvorbis.h"
 #include "mediainfo/Mediafile.h"
+#include "mediainfo/Oggvorbis.h"
 
 using namespace vombrel;
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mediainfo/Wmafile.h"
 #include "mediainfo/Mediafile.h"
+#include "mediainfo/Wmafile.h"
 
 using namespace vombrel;
 
