@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs every test: unit, widget and end-to-end tests
-# (under a private X server and PulseAudio daemon), then the fuzz targets briefly. Static
-# analysis of the core layers runs right after the build.
+# (under a private X server and PulseAudio daemon), then the fuzz targets briefly. The
+# formatting check comes first (it needs no build), static analysis of the core layers
+# right after the build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
+"$here/scripts/check-format.sh"
 "$here/scripts/build.sh" default
 status=0
 "$here/scripts/tidy.sh" "$here/build" || status=1
