@@ -48,7 +48,7 @@ std::size_t TerminatedLength(std::string_view bytes, bool utf16, std::size_t* ne
 // One encoded text of a frame as UTF-8: Windows-1252 for encoding 0, UTF-16 with its
 // byte-order mark for encoding 1, UTF-8 (else Windows-1252) for anything else.
 std::string DecodeFrameText(unsigned char encoding, std::string_view bytes) {
-  std::size_t next;
+  std::size_t next = 0;
   bytes = bytes.substr(0, TerminatedLength(bytes, IsUtf16(encoding), &next));
   if (encoding == 0) return Windows1252ToUtf8(bytes);
   if (!IsUtf16(encoding)) return Utf8Text(bytes);
@@ -74,7 +74,7 @@ std::string CommentFrame(std::string_view data) {
   if (data.size() < 4) return {};
   const auto encoding = static_cast<unsigned char>(data[0]);
   std::string_view rest = data.substr(4);
-  std::size_t next;
+  std::size_t next = 0;
   TerminatedLength(rest, IsUtf16(encoding), &next);
   return Trim(DecodeFrameText(encoding, rest.substr(next)));
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "support/Supportfiles.h"
 
@@ -23,6 +24,9 @@ MediaFile::MediaFile(const std::string& path) : path_(path) {
   if (fd_ < 0) throw MediaReadError("Cannot open file \"" + path + "\". " + FileErrorText(errno));
   size_ = st.st_size;
 }
+
+MediaFile::MediaFile(std::string path, std::string_view image)
+    : path_(std::move(path)), image_(image), inMemory_(true), size_(static_cast<int64_t>(image.size())) {}
 
 MediaFile::~MediaFile() {
   if (fd_ >= 0) close(fd_);
@@ -43,6 +47,10 @@ std::size_t MediaFile::ReadAt(int64_t offset, void* dest, std::size_t count) {
   if (offset < 0 || count == 0 || offset >= size_) return 0;
   count = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - offset));
   auto* out = static_cast<char*>(dest);
+  if (inMemory_) {
+    std::memcpy(out, image_.data() + offset, count);
+    return count;
+  }
   if (count > kBlockSize) return ReadUncached(offset, out, count);
   const bool cached = blockOffset_ >= 0 && offset >= blockOffset_ &&
                       offset + static_cast<int64_t>(count) <= blockOffset_ + static_cast<int64_t>(blockLength_);

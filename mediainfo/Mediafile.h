@@ -1,7 +1,8 @@
 // Read access to a media file for the tag and stream readers: positioned reads that never
 // go outside the file, a small block cache so that the many short reads of a tag walk cost
 // one system call per block, and the failure the readers raise when a file cannot be opened.
-// A MediaFile is used by one thread at a time; it owns its descriptor.
+// A MediaFile is used by one thread at a time; it owns its descriptor. It can also stand for
+// a file image already in memory, which the readers treat exactly as the file.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +24,9 @@ class MediaFile {
   // Opens the file read-only; throws MediaReadError ("Cannot open file ...") on failure,
   // and for anything but a regular file (a folder, pipe or device is never opened).
   explicit MediaFile(const std::string& path);
+  // The image of a file named `path` (its extension chooses a reader) held in memory; the
+  // bytes are not copied and must outlive the MediaFile.
+  MediaFile(std::string path, std::string_view image);
   ~MediaFile();
   MediaFile(const MediaFile&) = delete;
   MediaFile& operator=(const MediaFile&) = delete;
@@ -42,8 +46,10 @@ class MediaFile {
   static constexpr std::size_t kBlockSize = 4096;
   std::string path_;
   int fd_ = -1;
+  std::string_view image_;
+  bool inMemory_ = false;
   int64_t size_ = 0;
-  char block_[kBlockSize];
+  char block_[kBlockSize]{};
   int64_t blockOffset_ = -1;
   std::size_t blockLength_ = 0;
 };

@@ -127,9 +127,8 @@ void Tmp3Tag::ReadFrom(MediaFile& file) {
   album_ = FieldText(block, 63, 30);
   year_ = FieldText(block, 93, 4);
   comment_ = FieldText(block, 97, 30);
-  if (block[125] != 0) {
-    v1Tag_ = true, track_ = 0;
-  } else if (block[126] != 0) {
+  // ID3v1.1 keeps the track in byte 126 behind a zero byte 125; ID3v1.0 has none.
+  if (block[125] == 0 && block[126] != 0) {
     v1Tag_ = false, track_ = static_cast<unsigned char>(block[126]);
   } else {
     v1Tag_ = true, track_ = 0;

@@ -128,21 +128,41 @@ void FillApe(MediaFile& file, TrackInfo& info) {
 
 bool IsMp3Path(const std::string& path) { return UpperCase(ExtractFileExt(path)) == ".MP3"; }
 
-TrackInfo ReadTrackInfo(const std::string& path) {
+namespace {
+
+bool HasPanelReader(const std::string& extension) {
+  return extension == ".MP3" || extension == ".WMA" || extension == ".OGG" || extension == ".FLAC" ||
+         extension == ".APE";
+}
+
+bool HasTitleReader(const std::string& extension) {
+  return extension == ".MP3" || extension == ".OGG" || extension == ".WMA" || extension == ".APE";
+}
+
+TrackInfo EmptyTrackInfo() {
   TrackInfo info;
-  const std::string extension = UpperCase(ExtractFileExt(path));
+  info.LabelBitRate = KbitLabel(0);
+  info.LabelFrequency = FrequencyLabel(0);
+  return info;
+}
+
+}  // namespace
+
+TrackInfo ReadTrackInfo(const std::string& path) {
+  // A file no reader knows is never opened.
+  if (!HasPanelReader(UpperCase(ExtractFileExt(path)))) return EmptyTrackInfo();
+  MediaFile file(path);
+  return ReadTrackInfoFrom(file);
+}
+
+TrackInfo ReadTrackInfoFrom(MediaFile& file) {
+  const std::string extension = UpperCase(ExtractFileExt(file.Path()));
+  if (!HasPanelReader(extension)) return EmptyTrackInfo();
+  TrackInfo info;
   if (extension == ".MP3") {
-    MediaFile file(path);
     FillMp3(file, info);
     return info;
   }
-  const bool known = extension == ".WMA" || extension == ".OGG" || extension == ".FLAC" || extension == ".APE";
-  if (!known) {
-    info.LabelBitRate = KbitLabel(0);
-    info.LabelFrequency = FrequencyLabel(0);
-    return info;
-  }
-  MediaFile file(path);
   if (extension == ".WMA") {
     FillWma(file, info);
   } else if (extension == ".OGG") {
@@ -156,15 +176,25 @@ TrackInfo ReadTrackInfo(const std::string& path) {
   } else {
     FillApe(file, info);
   }
-  info.LabelExtension = ExtensionLabel(path);
+  info.LabelExtension = ExtensionLabel(file.Path());
   return info;
 }
 
 std::string ReadTitle(const std::string& path) {
-  const std::string extension = UpperCase(ExtractFileExt(path));
+  if (!HasTitleReader(UpperCase(ExtractFileExt(path)))) return {};
+  try {
+    MediaFile file(path);
+    return ReadTitleFrom(file);
+  } catch (const MediaReadError&) {
+    // The playlist shows the file name instead.
+  }
+  return {};
+}
+
+std::string ReadTitleFrom(MediaFile& file) {
+  const std::string extension = UpperCase(ExtractFileExt(file.Path()));
   try {
     if (extension == ".MP3") {
-      MediaFile file(path);
       Tmp3Tag v1;
       v1.ReadFrom(file);
       if (v1.TagPresent()) return v1.Title();
@@ -174,16 +204,15 @@ std::string ReadTitle(const std::string& path) {
     }
     if (extension == ".OGG") {
       TOggVorbis ogg;
-      ogg.ReadFromFile(path);
+      ogg.ReadFrom(file);
       return ogg.Title;
     }
     if (extension == ".WMA") {
       TWMAfile wma;
-      wma.ReadFromFile(path);
+      wma.ReadFrom(file);
       return wma.Title;
     }
     if (extension == ".APE") {
-      MediaFile file(path);
       TID3v1 tag;
       tag.ReadFrom(file);
       return tag.Title;

@@ -12,6 +12,8 @@
 
 namespace vombrel {
 
+class MediaFile;
+
 // The seven edit boxes of the tag panel.
 struct TagPanelTexts {
   std::string TagTitolo, TagArtista, TagAlbum, TagAnno, TagTraccia, TagCommento, TagGenere;
@@ -35,12 +37,16 @@ struct TrackInfo {
 // the reader fails (the file cannot be opened, an ".APE" file is shorter than 128 bytes,
 // an MP3 has no valid frame header): the play attempt then fails and the entry is skipped.
 TrackInfo ReadTrackInfo(const std::string& path);
+// The same for a file already open (its path's extension chooses the reader).
+TrackInfo ReadTrackInfoFrom(MediaFile& file);
 
 // The title the playlist shows for a file (possibly empty): the ID3v1 title of an MP3
 // (else its ID3v2 title), the Vorbis TITLE of an ".OGG", the title of a ".WMA", the ID3v1
 // title of an ".APE"; empty for anything else, ".FLAC" included. Never throws: a file
 // that cannot be read has an empty title.
 std::string ReadTitle(const std::string& path);
+// The same for a file already open.
+std::string ReadTitleFrom(MediaFile& file);
 
 // A message the window translates: its key and its Italian default text.
 struct TranslatableText {

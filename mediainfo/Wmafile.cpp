@@ -84,10 +84,10 @@ std::string* FieldForName(const std::string& name, Found& found) {
 }
 
 bool ReadExtendedContentDescription(ByteCursor& cursor, Found& found) {
-  uint16_t count;
+  uint16_t count = 0;
   if (!cursor.ReadU16LE(count)) return false;
   for (uint16_t i = 0; i < count; ++i) {
-    uint16_t nameLength, type, valueLength;
+    uint16_t nameLength = 0, type = 0, valueLength = 0;
     std::string name;
     if (!cursor.ReadU16LE(nameLength) || !ReadText(cursor, nameLength, name) || !cursor.ReadU16LE(type) ||
         !cursor.ReadU16LE(valueLength)) {
@@ -118,7 +118,7 @@ bool ReadObject(MediaFile& file, const Guid& guid, int64_t start, int64_t end, F
 bool ReadHeader(MediaFile& file, Found& found) {
   ByteCursor cursor(file, 0, file.Size());
   Guid guid;
-  uint32_t objectCount;
+  uint32_t objectCount = 0;
   if (!ReadGuid(cursor, guid) || guid != kHeaderObject || !cursor.Skip(8) || !cursor.ReadU32LE(objectCount) ||
       !cursor.Skip(2)) {
     return false;
@@ -126,7 +126,7 @@ bool ReadHeader(MediaFile& file, Found& found) {
   int64_t start = cursor.Position();
   for (uint32_t i = 0; i < objectCount; ++i) {
     ByteCursor object(file, start, file.Size());
-    uint32_t size;
+    uint32_t size = 0;
     if (!ReadGuid(object, guid) || !object.ReadU32LE(size)) return false;
     // An object is never smaller than its own GUID and size; a smaller size would make
     // the walk stand still.

@@ -105,6 +105,7 @@ void TDllPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   notify_ = std::move(notify);
   void* application = display != nullptr ? display->ToolkitApplication() : nullptr;
   void* screen = display != nullptr ? display->ToolkitScreen() : nullptr;
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the plug-in interface passes the window id as a pointer
   void* window = display != nullptr ? reinterpret_cast<void*>(display->NativeWindowId()) : nullptr;
   GuardedCall([&] { entries_.InitPlayer(application, screen, window, window, &NotifyFromPlugin, bridge_.get()); });
 }

@@ -18,7 +18,7 @@
 
 namespace vombrel {
 
-class TDllPlayer : public TBasePlayer {
+class TDllPlayer final : public TBasePlayer {
  public:
   // Loads the library at `path`, resolves the twenty entry points in their fixed order
   // and calls _InitPlayer. When the library cannot be loaded, the "MSG_CANT_LOAD_PLAYER"
@@ -28,6 +28,8 @@ class TDllPlayer : public TBasePlayer {
   TDllPlayer(const std::string& path, DisplayControl* display, UiDispatcher& dispatcher, NotifyHandler notify);
   // Calls _DeinitPlayer (a second time after DeinitPlayer), then unloads the library.
   ~TDllPlayer() override;
+  TDllPlayer(const TDllPlayer&) = delete;
+  TDllPlayer& operator=(const TDllPlayer&) = delete;
 
   void InitPlayer(DisplayControl* display, NotifyHandler notify) override;
   void DeinitPlayer() override;

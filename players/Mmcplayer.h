@@ -20,11 +20,13 @@ typedef struct _GstElement GstElement;
 
 namespace vombrel {
 
-class TMMCPlayer : public TBasePlayer {
+class TMMCPlayer final : public TBasePlayer {
  public:
   // Throws PlayerError when GStreamer or its playbin element is not available.
   TMMCPlayer(DisplayControl* display, UiDispatcher& dispatcher, NotifyHandler notify);
   ~TMMCPlayer() override;
+  TMMCPlayer(const TMMCPlayer&) = delete;
+  TMMCPlayer& operator=(const TMMCPlayer&) = delete;
 
   void InitPlayer(DisplayControl* display, NotifyHandler notify) override;
   void DeinitPlayer() override;

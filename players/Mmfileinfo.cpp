@@ -6,6 +6,9 @@
 
 namespace vombrel {
 
+// The plug-in interface hands these records and texts across with malloc and free.
+// NOLINTBEGIN(cppcoreguidelines-no-malloc): the interface's allocation contract
+
 namespace {
 
 char* MallocCopy(std::string_view text) {
@@ -38,5 +41,7 @@ void SetMMFileInfoError(TMMFileInfo& info, std::string_view text) {
   std::free(info.ErrorText);
   info.ErrorText = copy;
 }
+
+// NOLINTEND(cppcoreguidelines-no-malloc)
 
 }  // namespace vombrel

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-5}
 build="$here/build-fuzz"
-CC=clang CXX=clang++ "$here/scripts/build.sh" "$build" -DVOMBREL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$here/scripts/build.sh" fuzz
 status=0
 for fuzzer in "$build"/bin/fuzz_*; do
   [ -x "$fuzzer" ] || continue
@@ -15,8 +15,9 @@ for fuzzer in "$build"/bin/fuzz_*; do
   seeds="$here/tests/fuzz/seeds/${name#fuzz_}"
   [ -d "$seeds" ] || seeds=""
   echo "fuzz: $name for ${seconds}s"
+  # A failing input is kept beside the log (crash-..., timeout-...) to replay it.
   if ! "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=0 "$corpus" $seeds >"$build/$name.log" 2>&1; then
+        -artifact_prefix="$build/$name-" -print_final_stats=0 "$corpus" $seeds >"$build/$name.log" 2>&1; then
     echo "fuzz: $name FAILED"; tail -40 "$build/$name.log"; status=1
   fi
 done

@@ -18,7 +18,7 @@ PACKAGES=(
   ffmpeg sox
   weston qt6-wayland
   desktop-file-utils xdg-utils libglib2.0-bin shared-mime-info appstream dbus
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   python3
 )
 

@@ -84,7 +84,7 @@ void EnsureSupportFile() {
   const auto below = [&](unsigned bound) { return static_cast<uint32_t>(random() % bound); };
   const uint32_t count = 1024 + below(512);
   std::string bytes;
-  bytes.reserve(count * 4);
+  bytes.reserve(std::size_t{count} * 4);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t value = 50 + below(23654);
     for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xFF);

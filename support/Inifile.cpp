@@ -63,9 +63,9 @@ struct IniView {
   std::string text;
   std::vector<std::string_view> lines;
 
-  static IniView Load(const std::string& path) {
+  static IniView Parse(const std::optional<std::string>& bytes) {
     IniView ini;
-    if (auto bytes = ReadFileBytes(path)) ini.text = DecodeText(*bytes);
+    if (bytes) ini.text = DecodeText(*bytes);
     const std::string_view text = ini.text;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -86,10 +86,9 @@ struct IniLines {
 
   // A missing file is an empty one; a file that is there but cannot be read fails the
   // write, which would otherwise replace the file's keys by the one being written.
-  static IniLines Load(const std::string& path) {
+  static IniLines Parse(const std::optional<std::string>& bytes, int error, const std::string& path) {
     IniLines ini;
-    int error = 0;
-    if (auto bytes = ReadFileBytes(path, &error)) {
+    if (bytes) {
       ini.lines = SplitLines(DecodeText(*bytes));
     } else if (error != ENOENT) {
       throw IniWriteError(WriteErrorText(path));
@@ -151,35 +150,54 @@ std::string StoredValue(std::string_view line) {
   return value;
 }
 
-void Save(const std::string& path, const IniLines& ini) {
-  ForceDirectories(ExtractFilePath(path));
-  if (!WriteFileAtomically(path, JoinLinesCrLf(ini.lines)))
-    throw IniWriteError(WriteErrorText(path));
-}
-
 }  // namespace
 
+IniFile IniFile::InMemory(std::string bytes) {
+  IniFile ini("");
+  ini.inMemory_ = true;
+  ini.memory_ = std::move(bytes);
+  return ini;
+}
+
+std::optional<std::string> IniFile::LoadBytes(int* error) const {
+  if (inMemory_) return memory_;
+  return ReadFileBytes(path_, error);
+}
+
+void IniFile::StoreBytes(const std::string& bytes) {
+  if (inMemory_) {
+    memory_ = bytes;
+    return;
+  }
+  ForceDirectories(ExtractFilePath(path_));
+  if (!WriteFileAtomically(path_, bytes)) throw IniWriteError(WriteErrorText(path_));
+}
+
 std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
-  const IniView ini = IniView::Load(path_);
+  const IniView ini = IniView::Parse(LoadBytes());
   const auto at = FindKey(ini.lines, section, key);
   if (!at) return std::nullopt;
   return StoredValue(ini.lines[*at]);
 }
 
 void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-  IniLines ini = IniLines::Load(path_);
+  int error = 0;
+  const auto bytes = LoadBytes(&error);
+  IniLines ini = IniLines::Parse(bytes, error, path_);
   ini.Set(section, key, SingleLine(value));
-  Save(path_, ini);
+  StoreBytes(JoinLinesCrLf(ini.lines));
 }
 
 void IniFile::WriteMany(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
-  IniLines ini = IniLines::Load(path_);
+  int error = 0;
+  const auto bytes = LoadBytes(&error);
+  IniLines ini = IniLines::Parse(bytes, error, path_);
   for (const auto& [key, value] : values) ini.Set(section, key, SingleLine(value));
-  Save(path_, ini);
+  StoreBytes(JoinLinesCrLf(ini.lines));
 }
 
 StringList IniFile::ReadSection(std::string_view section) const {
-  const IniView ini = IniView::Load(path_);
+  const IniView ini = IniView::Parse(LoadBytes());
   StringList keys;
   ForEachKey(ini.lines, section, [&](std::size_t, std::string_view key) {
     keys.emplace_back(key);
@@ -189,7 +207,7 @@ StringList IniFile::ReadSection(std::string_view section) const {
 }
 
 StringList IniFile::ReadSectionNames() const {
-  const IniView ini = IniView::Load(path_);
+  const IniView ini = IniView::Parse(LoadBytes());
   StringList names;
   for (const auto line : ini.lines) {
     if (auto name = SectionName(line)) names.emplace_back(*name);

@@ -34,6 +34,11 @@ class IniFile {
 
   explicit IniFile(std::string path) : path_(std::move(path)) {}
 
+  // A file held in memory instead of on disk: reads parse `bytes`, writes replace them
+  // (see Bytes()); the file system is never touched. Parsing and writing follow exactly
+  // the rules of a file on disk.
+  static IniFile InMemory(std::string bytes);
+
   const std::string& Path() const { return path_; }
 
   // The stored text of the key (after blank and quote stripping and the length cut), or
@@ -52,8 +57,18 @@ class IniFile {
   // Every section name in file order.
   StringList ReadSectionNames() const;
 
+  // The bytes of an in-memory file as the last write left them (empty for a file on disk).
+  const std::string& Bytes() const { return memory_; }
+
  private:
+  // The file's bytes (nullopt for a missing file; `error` gets the reason of a failure).
+  std::optional<std::string> LoadBytes(int* error = nullptr) const;
+  // Replaces the file's bytes; throws IniWriteError when that fails.
+  void StoreBytes(const std::string& bytes);
+
   std::string path_;
+  bool inMemory_ = false;
+  std::string memory_;
 };
 
 }  // namespace vombrel

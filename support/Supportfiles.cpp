@@ -145,7 +145,7 @@ void ListFileBaseNames(StringList& list, std::string_view pattern) {
 }
 
 std::string ListedFilePath(std::string_view folder, std::string_view baseName, std::string_view extension) {
-  const std::string exact = std::string(folder) + std::string(baseName) + std::string(extension);
+  std::string exact = std::string(folder) + std::string(baseName) + std::string(extension);
   struct stat st{};
   if (lstat(exact.c_str(), &st) == 0) return exact;
   for (const std::string& listed : ListFiles(std::string(folder) + "*" + std::string(extension))) {
@@ -192,7 +192,10 @@ int OpenRegularFile(std::string_view path) {
 
 std::string FileErrorText(int error) {
   if (error == kNotRegularFileError) return "Not a regular file";
-  return std::strerror(error);
+  // strerror may share one buffer between threads; the GNU strerror_r fills ours (or
+  // returns a text of its own).
+  char buffer[256];
+  return strerror_r(error, buffer, sizeof buffer);
 }
 
 std::optional<std::string> ReadFileBytes(std::string_view path, int* error) {
@@ -246,7 +249,12 @@ std::optional<std::string> FollowLinks(std::string path) {
       return std::nullopt;
     }
     target.resize(static_cast<std::size_t>(length));
-    path = target.front() == '/' ? target : ExtractFilePath(path) + target;
+    if (target.front() == '/') {
+      path = target;
+    } else {
+      path = ExtractFilePath(path);
+      path += target;
+    }
   }
   errno = ELOOP;
   return std::nullopt;

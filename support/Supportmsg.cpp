@@ -8,8 +8,9 @@ namespace {
 class StderrReporter : public MessageReporter {
  public:
   int Show(std::string_view text, std::string_view caption, unsigned) override {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
+    // Nothing is left to tell when standard error itself fails.
+    (void)std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                       static_cast<int>(text.size()), text.data());
     return IDOK;
   }
 };

@@ -65,9 +65,7 @@ std::optional<int32_t> ParseInteger(std::string_view text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16, ++i;
-  } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
     base = 16, ++i;
   } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
     base = 16, i += 2;

@@ -20,9 +20,9 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i, char32_t* code
     *codePoint = b0;
     return 1;
   }
-  std::size_t length;
-  char32_t cp;
-  char32_t minimum;
+  std::size_t length = 0;
+  char32_t cp = 0;
+  char32_t minimum = 0;
   if ((b0 & 0xE0) == 0xC0) length = 2, cp = b0 & 0x1F, minimum = 0x80;
   else if ((b0 & 0xF0) == 0xE0) length = 3, cp = b0 & 0x0F, minimum = 0x800;
   else if ((b0 & 0xF8) == 0xF0) length = 4, cp = b0 & 0x07, minimum = 0x10000;
@@ -60,7 +60,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
+    char32_t cp = 0;
     const auto length = Utf8SequenceLength(bytes, i, &cp);
     if (length == 0) return false;
     i += length;
@@ -84,7 +84,7 @@ std::string Utf8ToWindows1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    char32_t cp;
+    char32_t cp = 0;
     const auto length = Utf8SequenceLength(text, i, &cp);
     if (length == 0) {  // not UTF-8: already an 8-bit byte
       out += text[i++];

@@ -164,8 +164,8 @@ class PulseSoundServer final : public TSoundServer {
   // Completion of one operation; lives on the caller's stack. `Finish` runs on the loop
   // thread.
   struct Waiter {
-    PulseSoundServer* owner;
-    void* result;
+    PulseSoundServer* owner = nullptr;
+    void* result = nullptr;
     bool done = false;
     bool ok = false;
     void Finish(bool success) {
@@ -204,6 +204,7 @@ class PulseSoundServer final : public TSoundServer {
 
   static std::vector<TSoundDevice> DevicesOf(std::vector<DeviceInfo>& infos) {
     std::vector<TSoundDevice> devices;
+    devices.reserve(infos.size());
     for (auto& i : infos) devices.push_back(std::move(i.device));
     return devices;
   }

@@ -78,6 +78,9 @@ struct TWaveAudioIn::Capture {
   std::condition_variable startSignal;
   uint64_t signals = 0;  // under startMutex
 
+  Capture() = default;
+  Capture(const Capture&) = delete;
+  Capture& operator=(const Capture&) = delete;
   ~Capture() { Teardown(); }
 
   void SignalStarter() {
@@ -368,6 +371,9 @@ bool TWaveAudioIn::OpenDevice() {
   opening_ = true;
   struct OpeningDone {
     TWaveAudioIn& self;
+    explicit OpeningDone(TWaveAudioIn& owner) : self(owner) {}
+    OpeningDone(const OpeningDone&) = delete;
+    OpeningDone& operator=(const OpeningDone&) = delete;
     ~OpeningDone() {
       self.opening_ = false;
       self.stateChanged_.notify_all();
@@ -428,7 +434,8 @@ void TWaveAudioIn::CloseDevice() {
 
 void TWaveAudioIn::Shutdown() {
   try {
-    SetActive(false);
+    // The engine's own stop: a derived class's part is already gone in this destructor.
+    TWaveAudioIn::SetActive(false);
   } catch (const std::exception&) {
     // Already closing or closed: waiting below is all that is left.
   }

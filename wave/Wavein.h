@@ -40,6 +40,8 @@ class TWaveAudioIn : public TWaveAudioIO {
  public:
   TWaveAudioIn();
   ~TWaveAudioIn() override;
+  TWaveAudioIn(const TWaveAudioIn&) = delete;
+  TWaveAudioIn& operator=(const TWaveAudioIn&) = delete;
 
   TPCMFormat PCMFormat() const;
   // Throws EInvalidOperation "Audio format cannot be changed while device is open" when the

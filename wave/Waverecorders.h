@@ -18,6 +18,8 @@ class TStockAudioRecorder : public TWaveAudioIn {
  public:
   TStockAudioRecorder() = default;
   ~TStockAudioRecorder() override;
+  TStockAudioRecorder(const TStockAudioRecorder&) = delete;
+  TStockAudioRecorder& operator=(const TStockAudioRecorder&) = delete;
 
   // Creates the file (replacing an existing one), held exclusively while recording, and
   // starts recording into it. A running recording is finished first. True when the device

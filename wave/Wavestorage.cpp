@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/Supportfiles.h"
+
 namespace vombrel {
 
 namespace {
@@ -28,19 +30,19 @@ std::unique_ptr<TFileStream> TFileStream::CreateExclusive(const std::string& pat
   // Open without truncating first: the file may be another recording's, which must not
   // lose a byte when this creation is refused.
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw EFCreateError(CreateErrorText(path, std::strerror(errno)));
+  if (fd < 0) throw EFCreateError(CreateErrorText(path, FileErrorText(errno)));
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
     ::close(fd);
     throw EFCreateError(CreateErrorText(
-        path, error == EWOULDBLOCK ? "The file is in use by another recording." : std::strerror(error)));
+        path, error == EWOULDBLOCK ? "The file is in use by another recording." : FileErrorText(error)));
   }
   struct stat st {};
   const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (regular && ::ftruncate(fd, 0) != 0) {
     const int error = errno;
     ::close(fd);
-    throw EFCreateError(CreateErrorText(path, std::strerror(error)));
+    throw EFCreateError(CreateErrorText(path, FileErrorText(error)));
   }
   return std::unique_ptr<TFileStream>(new TFileStream(fd, regular));
 }
@@ -48,7 +50,7 @@ std::unique_ptr<TFileStream> TFileStream::CreateExclusive(const std::string& pat
 TFileStream::~TFileStream() { ::close(fd_); }
 
 bool TFileStream::Fail(int error) {
-  lastError_ = std::strerror(error);
+  lastError_ = FileErrorText(error);
   return false;
 }
 

@@ -1,28 +1,23 @@
 // Any bytes under every extension the panel knows: reading the panel and the title either
-// succeeds or fails with the reader failure, nothing else.
-#include <unistd.h>
-
+// succeeds or fails with the reader failure, nothing else. The input is read in place, as
+// the image of a file of each name.
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "mediainfo/Mediafile.h"
 #include "mediainfo/Trackinfo.h"
-#include "support/Supportfiles.h"
 
 using namespace vombrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string base = "/dev/shm/vombrel-fuzz-trackinfo-" + std::to_string(getpid());
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
-  for (const char* extension : {".mp3", ".ogg", ".flac", ".wma", ".ape"}) {
-    const std::string path = base + extension;
-    if (!WriteFileAtomically(path, bytes)) return 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  for (const char* name : {"track.mp3", "track.ogg", "track.flac", "track.wma", "track.ape"}) {
+    MediaFile file(name, bytes);
     try {
-      (void)ReadTrackInfo(path);
+      (void)ReadTrackInfoFrom(file);
     } catch (const MediaReadError&) {
     }
-    (void)ReadTitle(path);
-    unlink(path.c_str());
+    (void)ReadTitleFrom(file);
   }
   return 0;
 }

@@ -145,3 +145,47 @@ TEST(ReadTitle, ByExtension) {
   };
   for (const auto& [path, title] : cases) EXPECT_EQ(ReadTitle(path), title) << path;
 }
+
+TEST(TrackInfo, AFileImageInMemoryReadsAsTheFile) {
+  TempFolder dir;
+  OggFields ogg;
+  ogg.comments = {"TITLE=Ogg title", "TRACKNUMBER=3"};
+  AsfFields asf;
+  asf.title = "Wma title";
+  const std::pair<const char*, std::string> cases[] = {
+      {"both.mp3", TaggedMp3(true, true)},
+      {"v2.mp3", TaggedMp3(false, true)},
+      {"vbr.mp3", Mp3XingFrame(true, 10000) + Mp3Frame128()},
+      {"silence.mp3", std::string(30000, '\0')},
+      {"t.ogg", OggFile(ogg)},
+      {"t.WMA", AsfFile(asf)},
+      {"t.ape", ApeFile("MAC ", 8, 2, 48000, 100) + Id3v1Block(Titled("Ape title"))},
+      {"short.ape", "abc"},
+      {"t.flac", FlacFile(44100, 2, 441000, {"TITLE=F"}, 0, 20000)},
+      {"t.wav", TaggedMp3(true, false)},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.Write(name, bytes);
+    MediaFile image(name, bytes);
+    EXPECT_EQ(image.Size(), static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(ReadTitleFrom(image), ReadTitle(path));
+    std::optional<TrackInfo> fromFile, fromImage;
+    try {
+      fromFile = ReadTrackInfo(path);
+    } catch (const MediaReadError&) {
+    }
+    try {
+      fromImage = ReadTrackInfoFrom(image);
+    } catch (const MediaReadError&) {
+    }
+    ASSERT_EQ(fromImage.has_value(), fromFile.has_value());
+    if (!fromFile) continue;
+    EXPECT_EQ(fromImage->Tags, fromFile->Tags);
+    EXPECT_EQ(fromImage->LabelBitRate, fromFile->LabelBitRate);
+    EXPECT_EQ(fromImage->LabelFrequency, fromFile->LabelFrequency);
+    EXPECT_EQ(fromImage->LabelExtension, fromFile->LabelExtension);
+    EXPECT_EQ(fromImage->LengthMs, fromFile->LengthMs);
+    EXPECT_EQ(fromImage->Stream, fromFile->Stream);
+  }
+}

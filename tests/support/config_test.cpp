@@ -307,3 +307,40 @@ TEST_F(Store, SharedStoresFollowTheStartupChoice) {
   EXPECT_TRUE(fs::exists(root_ / "prog" / "User" / "Config" / "Kelvatro" / "Vombrel.ini"));
   FreeSharedConfig();
 }
+
+TEST(IniFileInMemory, ReadsAndWritesAsAFileOnDiskDoes) {
+  const fs::path root = fs::temp_directory_path() / ("vombrel-inimemory-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  const std::string cases[] = {
+      "",
+      "[General]\r\nHints = true \r\nQuoted=\"  x  \"\r\n[general]\r\nLater=2\r\n",
+      "[A]\nx=1\ry=2\r\n\r\n[B]\r\nz=3\r\n; comment\r\n[General]\r\nFuzz=old",
+      "[Caf\xE9]\r\nNome=\xE8\r\n",  // Windows-1252, decoded as a file on disk is
+      "no section\r\n=\r\n[\r\n[]\r\nkey=\r\n",
+  };
+  int n = 0;
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(bytes);
+    const fs::path path = root / ("case" + std::to_string(n++) + ".ini");
+    Spit(path, bytes);
+    IniFile disk(path.string());
+    IniFile memory = IniFile::InMemory(bytes);
+    ASSERT_EQ(memory.ReadSectionNames(), disk.ReadSectionNames());
+    for (const auto& section : disk.ReadSectionNames()) {
+      ASSERT_EQ(memory.ReadSection(section), disk.ReadSection(section));
+      for (const auto& key : disk.ReadSection(section)) EXPECT_EQ(memory.Read(section, key), disk.Read(section, key));
+    }
+    disk.Write("General", "Fuzz", "value");
+    memory.Write("General", "Fuzz", "value");
+    disk.WriteMany("New", {{"a", "1"}, {"b", "2"}});
+    memory.WriteMany("New", {{"a", "1"}, {"b", "2"}});
+    EXPECT_EQ(memory.Bytes(), Slurp(path));
+    EXPECT_EQ(memory.Read("General", "Fuzz"), std::optional<std::string>("value"));
+  }
+  fs::remove_all(root);
+  // An in-memory file has no path, and its writes stay in its bytes.
+  IniFile memory = IniFile::InMemory("");
+  memory.Write("S", "k", "v");
+  EXPECT_EQ(memory.Path(), "");
+  EXPECT_EQ(memory.Bytes(), "[S]\r\nk=v\r\n");
+}

@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "support/Supportfiles.h"
@@ -372,4 +375,23 @@ TEST_F(Folders, ListedFilePathOpensWhatTheListingShowed) {
       EXPECT_EQ(ListedFilePath(f, FileBaseName(listed), ".so"), listed);
     }
   }
+}
+
+TEST(FileErrorTextTest, EachThreadGetsTheTextOfItsOwnCode) {
+  EXPECT_EQ(FileErrorText(ENOENT), "No such file or directory");
+  EXPECT_EQ(FileErrorText(EACCES), "Permission denied");
+  // Unknown codes are formatted into a buffer: threads asking at once must not see each
+  // other's numbers.
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong] {
+      for (int i = 0; i < 2000; ++i) {
+        const int code = 100000 + t * 10000 + i;
+        if (FileErrorText(code) != "Unknown error " + std::to_string(code)) ++wrong;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
