@@ -27,8 +27,7 @@ void TFormAboutBox::showEvent(QShowEvent* event) {
   if (!CurrentLanguage().empty()) ApplyLanguage(this, CurrentLanguage());
   Credits->SetLines({"Vombrel Audio Player", QString("Versione ") + kVombrelVersion});
   Credits->SetActive(true);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->geometry().center() - rect().center());
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
   QDialog::showEvent(event);
 }
 

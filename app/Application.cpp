@@ -21,8 +21,7 @@ QMessageBox::Icon IconOf(unsigned flags) {
 
 int QtMessageReporter::Show(std::string_view text, std::string_view caption, unsigned flags) {
   QMessageBox box(IconOf(flags), QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::NoButton,
-                  owner_);
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::NoButton, owner_);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
   switch (flags & 0x0Fu) {
     case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;

@@ -111,9 +111,9 @@ void TFormColori::BuildPreview() {
     TFlatButton** button;
     const char* name;
     TGlyph glyph;
-  } buttons[] = {{&ButtonPlay, "ButtonPlay", TGlyph::Play},    {&ButtonPrev, "ButtonPrev", TGlyph::Previous},
-                 {&ButtonNext, "ButtonNext", TGlyph::Next},    {&ButtonPause, "ButtonPause", TGlyph::Pause},
-                 {&ButtonStop, "ButtonStop", TGlyph::Stop},    {&ButtonSplash, "ButtonSplash", TGlyph::None}};
+  } buttons[] = {{&ButtonPlay, "ButtonPlay", TGlyph::Play}, {&ButtonPrev, "ButtonPrev", TGlyph::Previous},
+                 {&ButtonNext, "ButtonNext", TGlyph::Next}, {&ButtonPause, "ButtonPause", TGlyph::Pause},
+                 {&ButtonStop, "ButtonStop", TGlyph::Stop}, {&ButtonSplash, "ButtonSplash", TGlyph::None}};
   int left = cl::kPreviewButtonLeft;
   for (const auto& plan : buttons) {
     *plan.button = MakeComponent<TFlatButton>(PannelloPulsanti, plan.name);

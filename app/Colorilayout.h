@@ -49,8 +49,8 @@ inline constexpr QRect kButtonConfermaAt = InWindow(kPnlPulsanti, kButtonConferm
 inline constexpr QRect kButtonAnnullaAt = InWindow(kPnlPulsanti, kButtonAnnulla);
 inline constexpr QRect kButtonSalvaAt = InWindow(kPnlPulsanti, kButtonSalva);
 // The preview's text area, whose face shows the TextBox role.
-inline constexpr QRect kPannelloInfoAt =
-    InWindow(kAnteprima, InWindow(kPannelloFlat, InWindow(kPannello, kPannelloInfo)));
+inline constexpr QRect kPannelloInfoAt = InWindow(kAnteprima,
+                                                  InWindow(kPannelloFlat, InWindow(kPannello, kPannelloInfo)));
 
 // The naming dialog.
 inline constexpr int kNomeWidth = 300;

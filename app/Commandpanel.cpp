@@ -20,9 +20,10 @@ TFormCommandPanel::TFormCommandPanel(TFormVombrel* main)
     const char* name;
     TGlyph glyph;
   };
-  const ButtonPlan buttons[] = {{&BtnPlay, "BtnPlay", TGlyph::Play},       {&BtnPrev, "BtnPrev", TGlyph::Previous},
-                                {&BtnNext, "BtnNext", TGlyph::Next},       {&BtnPause, "BtnPause", TGlyph::Pause},
-                                {&BtnStop, "BtnStop", TGlyph::Stop},       {&BtnFullScreen, "BtnFullScreen", TGlyph::FullScreen}};
+  const ButtonPlan buttons[] = {
+      {&BtnPlay, "BtnPlay", TGlyph::Play}, {&BtnPrev, "BtnPrev", TGlyph::Previous},
+      {&BtnNext, "BtnNext", TGlyph::Next}, {&BtnPause, "BtnPause", TGlyph::Pause},
+      {&BtnStop, "BtnStop", TGlyph::Stop}, {&BtnFullScreen, "BtnFullScreen", TGlyph::FullScreen}};
   int left = 2;
   for (const ButtonPlan& plan : buttons) {
     *plan.button = new TFlatButton(Panel1);

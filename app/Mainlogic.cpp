@@ -33,7 +33,7 @@ std::string BuildOpenFilter(const StringList& associations) {
 namespace {
 
 // The media files the built-in engine plays with the decoders of an ordinary desktop.
-constexpr std::string_view kPlayableExtensions[] = {"MP3", "MP2",  "OGG", "OGA", "OPUS", "WMA", "WAV",
+constexpr std::string_view kPlayableExtensions[] = {"MP3", "MP2",  "OGG", "OGA", "OPUS", "WMA",  "WAV",
                                                     "APE", "FLAC", "AAC", "M4A", "AVI",  "MPEG", "MPG",
                                                     "VOB", "WMV",  "MOV", "MP4", "MKV",  "WEBM"};
 
@@ -138,12 +138,28 @@ std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument, std::s
 // The toolkit's own options: those that take the next argument as their value, and those
 // that stand alone. Either form may be written with one or two dashes and, for the
 // first kind, as "-option=value".
-constexpr std::string_view kToolkitOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
-    "qwindowtitle", "title", "qwindowicon", "icon", "style", "stylesheet", "session", "display",
-    "name", "visual", "ncols", "fontengine", "dialogs", "qmljsdebugger"};
-constexpr std::string_view kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount", "testability",
-                                              "cmap"};
+constexpr std::string_view kToolkitOptionsWithValue[] = {"platform",
+                                                         "platformpluginpath",
+                                                         "platformtheme",
+                                                         "plugin",
+                                                         "qwindowgeometry",
+                                                         "geometry",
+                                                         "qwindowtitle",
+                                                         "title",
+                                                         "qwindowicon",
+                                                         "icon",
+                                                         "style",
+                                                         "stylesheet",
+                                                         "session",
+                                                         "display",
+                                                         "name",
+                                                         "visual",
+                                                         "ncols",
+                                                         "fontengine",
+                                                         "dialogs",
+                                                         "qmljsdebugger"};
+constexpr std::string_view kToolkitFlags[] = {"reverse",     "nograb",      "dograb", "sync",
+                                              "widgetcount", "testability", "cmap"};
 
 }  // namespace
 

@@ -135,8 +135,8 @@ MediaControls::MediaControls(TFormVombrel& window) : target_(window), service_(t
   // Once the event loop runs: the window shows first, the bus costs start-up nothing.
   QTimer::singleShot(0, &service_, [this] { service_.Publish(); });
   auto refresh = [this] { service_.ScheduleRefresh(); };
-  for (TFlatButton* button : {window.ButtonPlay, window.ButtonPrev, window.ButtonNext, window.ButtonPause,
-                              window.ButtonStop})
+  for (TFlatButton* button :
+       {window.ButtonPlay, window.ButtonPrev, window.ButtonNext, window.ButtonPause, window.ButtonStop})
     QObject::connect(button, &FlatControl::Click, &service_, refresh);
   QObject::connect(window.Posizione, &TFlatScrollbar::Scroll, &service_, refresh);
   QObject::connect(window.Volume, &TFlatScrollbar::Change, &service_, refresh);

@@ -52,9 +52,8 @@ void TFormNomeCombinazione::FormShow() {
 void TFormNomeCombinazione::ButtonConfermaClick() {
   const std::string name = EditNomeCombinazione->text().toStdString();
   if (!IsSchemeNameInsideFolder(name)) {
-    ShowTranslatedError("MSG_WRONGSCHEMENAME",
-                        "Il nome della combinazione non può contenere il carattere \"/\".", "TTL_ERRORE",
-                        "Errore");
+    ShowTranslatedError("MSG_WRONGSCHEMENAME", "Il nome della combinazione non può contenere il carattere \"/\".",
+                        "TTL_ERRORE", "Errore");
     return;
   }
   if (!WriteWorkingColors(UserSubDir("Colors") + name + ".clr", SchemeFileOrder::Named)) return;

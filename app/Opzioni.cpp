@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QShowEvent>
-#include <stdexcept>
 #include <QMenu>
+#include <QShowEvent>
 #include <algorithm>
+#include <stdexcept>
 
 #include "app/Application.h"
 #include "app/Nomeestensione.h"
@@ -45,15 +45,19 @@ const QStringList kDefaultHotKeys{"Play=", "Pause=", "Stop=", "Next=", "Previous
 uint8_t VirtualKeyOfQtKey(int key, Qt::KeyboardModifiers modifiers) {
   if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<uint8_t>('A' + (key - Qt::Key_A));
   if (key >= Qt::Key_0 && key <= Qt::Key_9)
-    return static_cast<uint8_t>((modifiers & Qt::KeypadModifier) ? vkNumpad0 + (key - Qt::Key_0) : '0' + (key - Qt::Key_0));
+    return static_cast<uint8_t>((modifiers & Qt::KeypadModifier) ? vkNumpad0 + (key - Qt::Key_0)
+                                                                 : '0' + (key - Qt::Key_0));
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return static_cast<uint8_t>(vkF1 + (key - Qt::Key_F1));
   switch (key) {
     case Qt::Key_Backspace: return vkBack;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return vkTab;
-    case Qt::Key_Return: case Qt::Key_Enter: return vkReturn;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return vkTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vkReturn;
     case Qt::Key_Shift: return 16;
     case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: case Qt::Key_AltGr: return 18;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr: return 18;
     case Qt::Key_Escape: return vkEscape;
     case Qt::Key_Space: return vkSpace;
     case Qt::Key_PageUp: return vkPrior;
@@ -152,8 +156,8 @@ void TFormOpzioni::BuildWindow() {
   smallButton(BtnResetAssociations, "BtnResetAssociations", TGlyph::Repeat, "", QRect(kLeft, 188, 24, 20));
   smallButton(BtnTogliAssociazione, "BtnTogliAssociazione", TGlyph::Remove,
               "Elimina le associazioni a file correntemente selezionate", QRect(kLeft + kLeftWidth - 52, 188, 24, 20));
-  smallButton(BtnAggiungiAssociazione, "BtnAggiungiAssociazione", TGlyph::Add,
-              "Aggiunge una nuova associazione a file", QRect(kLeft + kLeftWidth - 24, 188, 24, 20));
+  smallButton(BtnAggiungiAssociazione, "BtnAggiungiAssociazione", TGlyph::Add, "Aggiunge una nuova associazione a file",
+              QRect(kLeft + kLeftWidth - 24, 188, 24, 20));
 
   label(LblScorciatoie, "LblScorciatoie", "Scorciatoie", QRect(kLeft, 220, kLeftWidth, 16));
   ListBoxScorciatoie = MakeComponent<TFlatCheckListBox>(p, "ListBoxScorciatoie");
@@ -181,8 +185,7 @@ void TFormOpzioni::BuildWindow() {
       {&CheckAiuti, "CheckAiuti", &LblSuggerimenti, "LblSuggerimenti", "Abilita suggerimenti"},
       {&CheckHideOnVideo, "CheckHideOnVideo", &LblHideOnVideo, "LblHideOnVideo",
        "Nascondi finestra principale con video"},
-      {&CheckTrayCommands, "CheckTrayCommands", &LblTrayCommands, "LblTrayCommands",
-       "Mostra mini-comandi nella tray"},
+      {&CheckTrayCommands, "CheckTrayCommands", &LblTrayCommands, "LblTrayCommands", "Mostra mini-comandi nella tray"},
   };
   int top = 112;
   for (const auto& row : switches) {
@@ -222,9 +225,8 @@ void TFormOpzioni::FormCreate() {
   QStringList languages;
   for (const std::string& file : ListFiles(AppSubDir("Langs") + "*.lng")) languages << Q(FileBaseName(file));
   ComboLingue->SetItems(languages);
-  const auto language = std::find_if(languages.begin(), languages.end(), [](const QString& name) {
-    return SameText(S(name), CurrentLanguage());
-  });
+  const auto language = std::find_if(languages.begin(), languages.end(),
+                                     [](const QString& name) { return SameText(S(name), CurrentLanguage()); });
   ComboLingue->setCurrentIndex(language != languages.end() ? static_cast<int>(language - languages.begin())
                                                            : (languages.isEmpty() ? -1 : 0));
 
@@ -345,8 +347,9 @@ void TFormOpzioni::ListBoxAssociazioniKeyUp(int keyCode) {
 void TFormOpzioni::BtnResetAssociationsClick() { ListBoxAssociazioni->SetItems(KnownMediaExtensions()); }
 
 void TFormOpzioni::LblSuggerimentiClick(TLabel* label) {
-  TFlatCheckBox* box = label == LblSuggerimenti ? CheckAiuti : label == LblHideOnVideo ? CheckHideOnVideo
-                                                                                        : CheckTrayCommands;
+  TFlatCheckBox* box = label == LblSuggerimenti  ? CheckAiuti
+                       : label == LblHideOnVideo ? CheckHideOnVideo
+                                                 : CheckTrayCommands;
   box->SetChecked(!box->Checked());
 }
 

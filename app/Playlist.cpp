@@ -167,8 +167,8 @@ void TFormPlaylist::LayoutComponents() {
   PlaylistView->setGeometry(3, 26, innerWidth - 6, std::max(0, rowTop - 3 - 26));
   const int rowWidth = kRowButtons * kRowButtonWidth + (kRowButtons - 1) * kRowButtonGap;
   int left = (innerWidth - rowWidth) / 2;
-  for (TFlatButton* button : {BtnAggiungiTraccia, BtnEliminaTraccia, BtnRepeat, BtnShuffle, BtnRipCD,
-                              BtnCaricaPlaylist, BtnSalvaPlaylist}) {
+  for (TFlatButton* button :
+       {BtnAggiungiTraccia, BtnEliminaTraccia, BtnRepeat, BtnShuffle, BtnRipCD, BtnCaricaPlaylist, BtnSalvaPlaylist}) {
     button->move(left, rowTop);
     left += kRowButtonWidth + kRowButtonGap;
   }
@@ -329,8 +329,7 @@ void TFormPlaylist::RecomputeDeltas() {
 }
 
 void TFormPlaylist::RunDockingRules(QPoint proposal) {
-  const docking::DockResult result =
-      docking::Dock(proposal, MainFrame(), frameGeometry().size(), BtnMagnetic->Down());
+  const docking::DockResult result = docking::Dock(proposal, MainFrame(), frameGeometry().size(), BtnMagnetic->Down());
   docked_ = result.docked;
   if (result.position != pos()) move(result.position);
   // The offsets of where the window now is, so that it follows the main window exactly
@@ -374,8 +373,7 @@ void TFormPlaylist::ResizerMouse(QEvent* event) {
       PnlResizer->move(PannelloInterno->width() - pl::kResizerSide, PannelloInterno->height() - pl::kResizerSide);
       update();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

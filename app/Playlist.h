@@ -101,7 +101,6 @@ class TFormPlaylist : public QWidget {
   std::optional<ChosenPlaylistFile> ChoosePlaylistFile(bool save);
   void ResizerMouse(QEvent* event);
 
-
   TFormVombrel* main_;
   bool docked_ = false;
   int topDelta_ = 0;

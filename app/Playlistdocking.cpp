@@ -38,10 +38,12 @@ QRect TitleStrip(QPoint topLeft, QSize size, int grip) {
 }
 
 long long DistanceSquared(const QRect& screen, QPoint point) {
-  const long long dx = point.x() < screen.left() ? screen.left() - point.x()
-                       : point.x() > screen.right() ? point.x() - screen.right() : 0;
-  const long long dy = point.y() < screen.top() ? screen.top() - point.y()
-                       : point.y() > screen.bottom() ? point.y() - screen.bottom() : 0;
+  const long long dx = point.x() < screen.left()    ? screen.left() - point.x()
+                       : point.x() > screen.right() ? point.x() - screen.right()
+                                                    : 0;
+  const long long dy = point.y() < screen.top()      ? screen.top() - point.y()
+                       : point.y() > screen.bottom() ? point.y() - screen.bottom()
+                                                     : 0;
   return dx * dx + dy * dy;
 }
 

@@ -166,7 +166,8 @@ TFormRecording::TFormRecording(QWidget* parent, TSoundServer& server, const Alar
   AudioRecorder.SetAsync(true);
   // Errors of the capture thread reach the program's error display on this thread.
   AudioRecorder.OnError = [this](const std::string& text) {
-    QMetaObject::invokeMethod(this, [this, text] { RecorderError(text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, text] { RecorderError(text); }, Qt::QueuedConnection);
   };
   OraInizio = new TRealAlarm(clock, this);
   OraInizio->setObjectName("OraInizio");
@@ -252,7 +253,11 @@ void TFormRecording::BuildWindow() {
   const FormatRow rows[] = {
       {&LblCanali, "LblCanali", "Canali", &ComboCanali, "ComboCanali", {"Stereo", "Mono"}},
       {&LblBits, "LblBits", "Bits", &ComboBits, "ComboBits", {"16", "8"}},
-      {&LblFrequenza, "LblFrequenza", "Frequenza", &ComboFrequenza, "ComboFrequenza",
+      {&LblFrequenza,
+       "LblFrequenza",
+       "Frequenza",
+       &ComboFrequenza,
+       "ComboFrequenza",
        {"48000", "44100", "22050", "11025", "8000"}},
   };
   int top = 18;
@@ -424,9 +429,7 @@ void TFormRecording::EnableSettings(bool on) {
     w->setEnabled(on);
 }
 
-void TFormRecording::RecorderError(const std::string& text) {
-  VombrelApplication::ShowException(text);
-}
+void TFormRecording::RecorderError(const std::string& text) { VombrelApplication::ShowException(text); }
 
 void TFormRecording::RecClick() {
   if (isRecording_) {

@@ -194,7 +194,6 @@ class TFormRecording : public QWidget {
   std::string DestinationText() const;
   void RecorderError(const std::string& text);
 
-
   bool isRecording_ = false;
   bool closed_ = false;
   std::function<std::optional<std::string>()> fileChooserForTesting_;

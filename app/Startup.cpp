@@ -2,8 +2,8 @@
 
 #include <QGuiApplication>
 #include <QPointer>
-#include <memory>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -102,8 +102,7 @@ int RunVombrel(int argc, char** argv) {
                      [&mainWindow](const QString& name, int, const QByteArray& text) {
                        mainWindow.AppEventsMessage(name.toStdString(), text.toStdString());
                      });
-    QObject::connect(&handOver, &HandOverServer::foregroundRequested, &mainWindow,
-                     &TFormVombrel::BringToForeground);
+    QObject::connect(&handOver, &HandOverServer::foregroundRequested, &mainWindow, &TFormVombrel::BringToForeground);
     handOver.Listen();
     MediaControls mediaControls(mainWindow);
     mainWindow.show();

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/Traylogic.h"
 #include "app/Playlist.h"
+#include "app/Traylogic.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
 #include "platform/Trayicon.h"

@@ -37,7 +37,8 @@ void WithEngine(TFormVombrel* main, Call call) {
 
 std::optional<QSize> SizeForPicture(int width, int height) {
   if (width <= 0 || height <= 0) return std::nullopt;
-  return QSize(width + vl::kBorderWidth + 7, height + vl::kBorderWidth + vl::kTitleBarHeight + vl::kButtonBarHeight + 7);
+  return QSize(width + vl::kBorderWidth + 7,
+               height + vl::kBorderWidth + vl::kTitleBarHeight + vl::kButtonBarHeight + 7);
 }
 
 std::optional<QRect> RectFromNormPos(std::string_view text, const QRect& current, const QRect& screen) {
@@ -145,8 +146,8 @@ void TFormVideo::FormResize() {
   PannelloBody->setGeometry(0, vl::kTitleBarHeight, w, h - vl::kTitleBarHeight);
   const QRect body = PannelloBody->rect();
   PannelloBordi->setGeometry(body.adjusted(1, 1, -1, -1 - vl::kButtonBarHeight));
-  BorderVideo->setGeometry(PannelloBordi->rect().adjusted(vl::kBorderWidth, vl::kBorderWidth, -vl::kBorderWidth,
-                                                          -vl::kBorderWidth));
+  BorderVideo->setGeometry(
+      PannelloBordi->rect().adjusted(vl::kBorderWidth, vl::kBorderWidth, -vl::kBorderWidth, -vl::kBorderWidth));
   Panel->setGeometry(BorderVideo->rect().adjusted(1, 1, -1, -1));
   PnlPulsanti->setGeometry(1, body.height() - 1 - vl::kButtonBarHeight, body.width() - 2, vl::kButtonBarHeight);
   PnlComandi->move(0, 0);
@@ -217,8 +218,7 @@ bool TFormVideo::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::MouseButtonRelease:
         if (resizing_ && mouse->button() == Qt::LeftButton) PnlResizerMouseUp();
         return true;
-      default:
-        break;
+      default: break;
     }
   }
   return QWidget::eventFilter(watched, event);

@@ -26,7 +26,7 @@ class TFormVombrel;
 namespace videolayout {
 inline constexpr QSize kDesignedSize{688, 316};
 inline constexpr int kTitleBarHeight = 17;
-inline constexpr int kBorderWidth = 3;    // PannelloBordi's frame
+inline constexpr int kBorderWidth = 3;  // PannelloBordi's frame
 inline constexpr int kButtonBarHeight = 17;
 inline constexpr QSize kGripSize{13, 17};
 inline constexpr QSize kButtonSize{15, 14};

@@ -3,16 +3,16 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QScreen>
 #include <QThread>
 #include <QUrl>
 #include <QWheelEvent>
@@ -25,17 +25,17 @@
 #include "app/Opzioni.h"
 #include "app/Recording.h"
 #include "app/Video.h"
+#include "mediainfo/Trackinfo.h"
 #include "platform/Trayicon.h"
 #include "platform/Volumefollower.h"
 #include "playlist/Playlistfiles.h"
 #include "playlist/Playlisthandover.h"
 #include "support/Configurazione.h"
+#include "support/Supportaspetto.h"
 #include "support/Supportfiles.h"
 #include "support/Supportlanguage.h"
-#include "support/Textcodec.h"
-#include "mediainfo/Trackinfo.h"
-#include "support/Supportaspetto.h"
 #include "support/Supportmsg.h"
+#include "support/Textcodec.h"
 #include "toolkit/Colorscheme.h"
 #include "toolkit/Components.h"
 #include "toolkit/Flathint.h"
@@ -182,14 +182,14 @@ void TFormVombrel::BuildWindow() {
   const TagRow rows[] = {
       {&LabelTitolo, "LabelTitolo", "Titolo", &PannelloTagTitolo, "PannelloTagTitolo", &TagTitolo, "TagTitolo",
        "Titolo della traccia"},
-      {&LabelArtista, "LabelArtista", "Artista", &PannelloTagArtista, "PannelloTagArtista", &TagArtista,
-       "TagArtista", "Artista/Autore della traccia"},
+      {&LabelArtista, "LabelArtista", "Artista", &PannelloTagArtista, "PannelloTagArtista", &TagArtista, "TagArtista",
+       "Artista/Autore della traccia"},
       {&LabelAlbum, "LabelAlbum", "Album", &PannelloTagAlbum, "PannelloTagAlbum", &TagAlbum, "TagAlbum",
        "Album di appartenenza della traccia"},
       {&LabelAnno, "LabelAnno", "Anno", &PannelloTagAnno, "PannelloTagAnno", &TagAnno, "TagAnno",
        "Anno di produzione della traccia"},
-      {&LabelTraccia, "LabelTraccia", "Traccia", &PannelloTagTraccia, "PannelloTagTraccia", &TagTraccia,
-       "TagTraccia", "Numero della traccia all'interno dell'album"},
+      {&LabelTraccia, "LabelTraccia", "Traccia", &PannelloTagTraccia, "PannelloTagTraccia", &TagTraccia, "TagTraccia",
+       "Numero della traccia all'interno dell'album"},
       {&LabelCommento, "LabelCommento", "Commento", &PannelloTagCommento, "PannelloTagCommento", &TagCommento,
        "TagCommento", "Commenti relativi alla traccia"},
       {&LabelGenere, "LabelGenere", "Genere", &PannelloTagGenere, "PannelloTagGenere", &TagGenere, "TagGenere",
@@ -239,8 +239,8 @@ void TFormVombrel::BuildWindow() {
   LabelBitRate->SetAlignmentFlags(Qt::AlignRight | Qt::AlignVCenter);
   LabelExtension->SetAlignmentFlags(Qt::AlignRight | Qt::AlignVCenter);
 
-  auto bar = [&](TFlatPanel*& frame, const char* frameName, TFlatScrollbar*& target, const char* name,
-                 QRect geometry, int max, const char* hint) {
+  auto bar = [&](TFlatPanel*& frame, const char* frameName, TFlatScrollbar*& target, const char* name, QRect geometry,
+                 int max, const char* hint) {
     frame = MakeComponent<TFlatPanel>(PannelloScorrimento, frameName);
     frame->setGeometry(geometry);
     target = MakeComponent<TFlatScrollbar>(frame, name);
@@ -402,8 +402,8 @@ void TFormVombrel::LayoutLowerArea() {
   const struct {
     TFlatButton* button;
     ml::RowButton place;
-  } row[] = {{ButtonPlay, ml::RowButton::Play}, {ButtonPrev, ml::RowButton::Prev},   {ButtonNext, ml::RowButton::Next},
-             {ButtonPause, ml::RowButton::Pause}, {ButtonStop, ml::RowButton::Stop}, {ButtonRec, ml::RowButton::Rec},
+  } row[] = {{ButtonPlay, ml::RowButton::Play},    {ButtonPrev, ml::RowButton::Prev}, {ButtonNext, ml::RowButton::Next},
+             {ButtonPause, ml::RowButton::Pause},  {ButtonStop, ml::RowButton::Stop}, {ButtonRec, ml::RowButton::Rec},
              {ButtonSplash, ml::RowButton::Splash}};
   for (const auto& r : row) r.button->setGeometry(ml::ButtonRect(r.place, open).translated(0, -top));
 }
@@ -529,8 +529,7 @@ void TFormVombrel::changeEvent(QEvent* event) {
     if (isMinimized()) {
       AppEventsMinimize();  // with a tray, only the icon remains
       if (TCoolTrayIcon::Available()) QTimer::singleShot(0, this, &QWidget::hide);
-    }
-    else if (isVisible())
+    } else if (isVisible())
       AppEventsRestore();
   }
 }
@@ -883,9 +882,9 @@ int32_t TFormVombrel::FillTrackInfo(const std::string& path) {
   const struct {
     TEdit* edit;
     const std::string& text;
-  } fields[] = {{TagTitolo, info.Tags.TagTitolo},     {TagArtista, info.Tags.TagArtista},
-                {TagAlbum, info.Tags.TagAlbum},       {TagAnno, info.Tags.TagAnno},
-                {TagTraccia, info.Tags.TagTraccia},   {TagCommento, info.Tags.TagCommento},
+  } fields[] = {{TagTitolo, info.Tags.TagTitolo},   {TagArtista, info.Tags.TagArtista},
+                {TagAlbum, info.Tags.TagAlbum},     {TagAnno, info.Tags.TagAnno},
+                {TagTraccia, info.Tags.TagTraccia}, {TagCommento, info.Tags.TagCommento},
                 {TagGenere, info.Tags.TagGenere}};
   for (const auto& field : fields) field.edit->setText(Q(field.text));
   LabelBitRate->SetCaption(Q(info.LabelBitRate));

@@ -20,8 +20,8 @@
 #include "app/Commandpanel.h"
 #include "app/Hotkeys.h"
 #include "app/Mainlayout.h"
-#include "app/Video.h"
 #include "app/Mainlogic.h"
+#include "app/Video.h"
 #include "mediainfo/Trackinfo.h"
 #include "players/Baseplayer.h"
 #include "playlist/Playlistmodel.h"
@@ -59,8 +59,7 @@ class TFormVombrel : public QWidget, private PlaylistController {
   // constructor): shared settings, placement, colour scheme, tag panel folded, settings,
   // start-up playlist from `arguments` (the program's arguments without its name).
   // `engineFactory` and `volume` default to the real engine and the sound server.
-  explicit TFormVombrel(std::vector<std::string> arguments, EngineFactory engineFactory = {},
-                        OutputVolume volume = {});
+  explicit TFormVombrel(std::vector<std::string> arguments, EngineFactory engineFactory = {}, OutputVolume volume = {});
   ~TFormVombrel() override;
 
   // The windows created after this one at start-up; the main window reaches them.

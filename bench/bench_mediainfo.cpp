@@ -37,8 +37,8 @@ std::string Mp3File(int index) {
   const std::string n = std::to_string(index);
   std::string frames = TextFrame("TIT2", "Title number " + n) + TextFrame("TPE1", "Some artist") +
                        TextFrame("TALB", "Some album") + TextFrame("TRCK", std::to_string(index % 20) + "/20") +
-                       TextFrame("TCON", "(17)Rock") + TextFrame("TYER", "2001") +
-                       "COMM" + Be32(12) + std::string(2, '\0') + std::string("\0eng\0comment", 12);
+                       TextFrame("TCON", "(17)Rock") + TextFrame("TYER", "2001") + "COMM" + Be32(12) +
+                       std::string(2, '\0') + std::string("\0eng\0comment", 12);
   frames += std::string(512, '\0');
   const auto size = static_cast<uint32_t>(frames.size());
   std::string file = std::string("ID3\x03\x00\x00", 6) + static_cast<char>((size >> 21) & 0x7F) +
@@ -60,7 +60,8 @@ std::string Mp3File(int index) {
 }
 
 // Best of `rounds` passes, in files per second.
-double FilesPerSecond(const std::vector<std::string>& paths, int rounds, const std::function<void(const std::string&)>& work) {
+double FilesPerSecond(const std::vector<std::string>& paths, int rounds,
+                      const std::function<void(const std::string&)>& work) {
   double best = 0;
   for (int r = 0; r < rounds; ++r) {
     const auto start = Clock::now();

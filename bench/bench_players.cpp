@@ -120,10 +120,10 @@ int main(int argc, char** argv) {
       std::chrono::seconds(playSeconds + 30));
   const double cpu = CpuSeconds() - cpuStart;
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("played %d s of MP3 (192 kbit/s) in %.1f s wall: %.3f CPU seconds, %.3f CPU s per minute\n",
-              playSeconds, wall, cpu, cpu * 60.0 / playSeconds);
-  std::printf("resident memory: %ld kB before any engine, %ld kB while playing, peak %ld kB\n", rssBefore,
-              rssPlaying, StatusKilobytes("VmHWM"));
+  std::printf("played %d s of MP3 (192 kbit/s) in %.1f s wall: %.3f CPU seconds, %.3f CPU s per minute\n", playSeconds,
+              wall, cpu, cpu * 60.0 / playSeconds);
+  std::printf("resident memory: %ld kB before any engine, %ld kB while playing, peak %ld kB\n", rssBefore, rssPlaying,
+              StatusKilobytes("VmHWM"));
   std::remove(mp3.c_str());
   rmdir(folder);
   return 0;

@@ -5,8 +5,8 @@
 //    the running instance reporting the new playlist (median of 20, ms). Needs
 //    vombrel_handover_helper beside this program (built with the tests).
 // Usage: bench_playlist
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -50,8 +50,8 @@ StringList Entries(int n) {
   StringList entries;
   entries.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i)
-    entries.push_back("/home/user/Music/Artist " + std::to_string(i % 300) + "/Album/" +
-                      std::to_string(i) + " - Some track title.mp3");
+    entries.push_back("/home/user/Music/Artist " + std::to_string(i % 300) + "/Album/" + std::to_string(i) +
+                      " - Some track title.mp3");
   return entries;
 }
 

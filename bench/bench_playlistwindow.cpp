@@ -58,9 +58,10 @@ class FirstPaint : public QObject {
 
 StringList MakeLibrary(const fs::path& folder, int count) {
   const fs::path original = folder / "original.mp3";
-  const std::string command = "ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=1 -b:a 64k "
-                              "-metadata title='Benchmark Tone' -metadata artist='Vombrel' -id3v2_version 3 '" +
-                              original.string() + "' </dev/null";
+  const std::string command =
+      "ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=1 -b:a 64k "
+      "-metadata title='Benchmark Tone' -metadata artist='Vombrel' -id3v2_version 3 '" +
+      original.string() + "' </dev/null";
   if (std::system(command.c_str()) != 0) {
     std::fprintf(stderr, "ffmpeg failed\n");
     std::exit(1);

@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
   if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   const int entries = argc > 1 ? std::atoi(argv[1]) : 100000;
-  TFormVombrel window({}, [](const std::string&, NotifyHandler) { return std::unique_ptr<TBasePlayer>(); },
-                      OutputVolume{[] { return std::optional<int32_t>(65535); }, [](int32_t) {}});
+  TFormVombrel window(
+      {}, [](const std::string&, NotifyHandler) { return std::unique_ptr<TBasePlayer>(); },
+      OutputVolume{[] { return std::optional<int32_t>(65535); }, [](int32_t) {}});
   window.Playlist().Entries.clear();
   for (int i = 0; i < entries; ++i) window.Playlist().Entries.push_back("/music/track " + std::to_string(i) + ".mp3");
   window.Playlist().CurrentIndex = entries / 2;

@@ -42,12 +42,18 @@ pid_t StartLoad(unsigned threads) {
 int main(int argc, char** argv) {
   int seconds = 600;
   unsigned loadThreads = std::max(1u, std::thread::hardware_concurrency());
-  std::string path = (std::filesystem::temp_directory_path() / ("vombrel-bench-wave-" + std::to_string(getpid()) + ".wav")).string();
+  std::string path =
+      (std::filesystem::temp_directory_path() / ("vombrel-bench-wave-" + std::to_string(getpid()) + ".wav")).string();
   bool keepFile = false;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--seconds")) seconds = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--load-threads")) loadThreads = static_cast<unsigned>(std::atoi(argv[i + 1]));
-    else if (!std::strcmp(argv[i], "--file")) { path = argv[i + 1]; keepFile = true; }
+    if (!std::strcmp(argv[i], "--seconds"))
+      seconds = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--load-threads"))
+      loadThreads = static_cast<unsigned>(std::atoi(argv[i + 1]));
+    else if (!std::strcmp(argv[i], "--file")) {
+      path = argv[i + 1];
+      keepFile = true;
+    }
   }
 
   const pid_t load = loadThreads > 0 ? StartLoad(loadThreads) : -1;
@@ -77,14 +83,16 @@ int main(int argc, char** argv) {
   const double expectedFrames = s.capturedSeconds * 48000.0;
   const double writtenFrames = static_cast<double>(s.bytesWritten) / 4.0;
   const auto fileBytes = std::filesystem::file_size(path);
-  std::printf("capture 48000 Hz 16-bit stereo, %d s requested, %u spinning threads in another process\n", seconds, loadThreads);
+  std::printf("capture 48000 Hz 16-bit stereo, %d s requested, %u spinning threads in another process\n", seconds,
+              loadThreads);
   std::printf("  start to first sound      %.3f s\n", s.startupSeconds);
   std::printf("  first sound to stop       %.3f s\n", s.capturedSeconds);
   std::printf("  frames expected            %.0f\n", expectedFrames);
   std::printf("  frames written            %.0f (%u buffers)\n", writtenFrames, s.buffersWritten);
   std::printf("  missing frames            %.0f (%.4f %%)\n", expectedFrames - writtenFrames,
               100.0 * (expectedFrames - writtenFrames) / expectedFrames);
-  std::printf("  server overflows          %u, gap bytes %llu\n", s.overflows, static_cast<unsigned long long>(s.bytesMissing));
+  std::printf("  server overflows          %u, gap bytes %llu\n", s.overflows,
+              static_cast<unsigned long long>(s.bytesMissing));
   std::printf("  capture thread CPU time   %.3f s (%.3f %% of a core)\n", s.threadCpuSeconds,
               100.0 * s.threadCpuSeconds / s.capturedSeconds);
   std::printf("  max arrival-to-write      %.3f ms\n", s.maxArrivalToWriteMs);

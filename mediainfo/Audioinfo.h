@@ -16,12 +16,12 @@ class TMpegFrameHdr {
 
   unsigned char Bytes[4] = {0, 0, 0, 0};
   bool Valid = false;
-  int Version = 0;       // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5, 0 invalid
-  int Layer = 0;         // 1..3, 0 invalid
-  int BitRate = 0;       // kbit/s; 0 free format, -1 invalid
-  int SampleRate = 0;    // Hz; -1 invalid
-  int FrameLength = 0;   // bytes, padding included
-  int ChannelMode = 0;   // 3 = single channel
+  int Version = 0;      // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5, 0 invalid
+  int Layer = 0;        // 1..3, 0 invalid
+  int BitRate = 0;      // kbit/s; 0 free format, -1 invalid
+  int SampleRate = 0;   // Hz; -1 invalid
+  int FrameLength = 0;  // bytes, padding included
+  int ChannelMode = 0;  // 3 = single channel
   bool Padding = false;
 
   // "?!!", "I", "II", "III" for layers 0..3.

@@ -20,10 +20,10 @@ class TFlacTags : public VorbisCommentFields {
   bool Valid = true;  // the reader always reports valid
   int64_t FileSize = 0;
   int Channels = 0;
-  int SampleRate = 0;        // Hz
+  int SampleRate = 0;  // Hz
   int BitsPerSample = 0;
-  int NominalBitRate = 0;    // FLAC has none: always 0
-  int64_t Samples = 0;       // total samples per channel; 0 when unknown
+  int NominalBitRate = 0;  // FLAC has none: always 0
+  int64_t Samples = 0;     // total samples per channel; 0 when unknown
   bool HasStreamInfo = false;
 
   double Duration() const;     // seconds

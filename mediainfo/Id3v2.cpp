@@ -125,8 +125,8 @@ void TID3v2::ReadFrom(MediaFile& file) {
   if (file.ReadAt(0, header, 10) != 10 || std::memcmp(header, "ID3", 3) != 0) return;
   Exists = true;
   VersionID = header[3];
-  const int64_t size = int64_t{header[6]} * (1 << 21) + int64_t{header[7]} * (1 << 14) +
-                       int64_t{header[8]} * (1 << 7) + int64_t{header[9]} + 10;
+  const int64_t size = int64_t{header[6]} * (1 << 21) + int64_t{header[7]} * (1 << 14) + int64_t{header[8]} * (1 << 7) +
+                       int64_t{header[9]} + 10;
   Size = size > file.Size() ? 0 : size;
   if (VersionID != 3 || Size <= 0) return;
 

@@ -14,7 +14,7 @@ namespace vombrel {
 
 MediaFile::MediaFile(const std::string& path) : path_(path) {
   fd_ = OpenRegularFile(path);
-  struct stat st{};
+  struct stat st {};
   if (fd_ >= 0 && fstat(fd_, &st) != 0) {
     const int code = errno;
     close(fd_);
@@ -73,8 +73,7 @@ ByteCursor::ByteCursor(MediaFile& file, int64_t position, int64_t end)
     : file_(file), position_(position), end_(std::min(end, file.Size())) {}
 
 bool ByteCursor::Take(void* dest, std::size_t count) {
-  if (!ok_ || position_ + static_cast<int64_t>(count) > end_ ||
-      file_.ReadAt(position_, dest, count) != count) {
+  if (!ok_ || position_ + static_cast<int64_t>(count) > end_ || file_.ReadAt(position_, dest, count) != count) {
     return ok_ = false;
   }
   position_ += static_cast<int64_t>(count);
@@ -118,8 +117,6 @@ uint32_t LoadU32BE(const unsigned char* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-uint32_t LoadU24BE(const unsigned char* p) {
-  return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | uint32_t{p[2]};
-}
+uint32_t LoadU24BE(const unsigned char* p) { return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | uint32_t{p[2]}; }
 
 }  // namespace vombrel

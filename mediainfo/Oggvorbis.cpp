@@ -22,12 +22,18 @@ void StoreComment(const std::string& comment, VorbisCommentFields& fields) {
   }
   const std::string name = UpperCase(comment.substr(0, equals));
   const std::string value = comment.substr(equals + 1);
-  if (name == "TITLE") fields.Title = value;
-  else if (name == "ARTIST") fields.Artist = value;
-  else if (name == "ALBUM") fields.Album = value;
-  else if (name == "DATE") fields.Date = value;
-  else if (name == "GENRE") fields.Genre = value;
-  else if (name == "COMMENT") fields.Comment = value;
+  if (name == "TITLE")
+    fields.Title = value;
+  else if (name == "ARTIST")
+    fields.Artist = value;
+  else if (name == "ALBUM")
+    fields.Album = value;
+  else if (name == "DATE")
+    fields.Date = value;
+  else if (name == "GENRE")
+    fields.Genre = value;
+  else if (name == "COMMENT")
+    fields.Comment = value;
   else if (name == "TRACKNUMBER") {
     const auto number = ParseDecimal(Trim(LeftOf(value, "/", true)));
     fields.Track = static_cast<uint8_t>(number.value_or(0) & 0xFF);

@@ -93,7 +93,8 @@ void FillWma(MediaFile& file, TrackInfo& info) {
 
 template <typename VorbisReader>
 void FillVorbis(VorbisReader& reader, TrackInfo& info) {
-  info.Tags = {reader.Title, reader.Artist, reader.Album, "", std::to_string(reader.Track), reader.Comment, reader.Genre};
+  info.Tags = {reader.Title,   reader.Artist, reader.Album, "", std::to_string(reader.Track),
+               reader.Comment, reader.Genre};
   info.LabelBitRate = KbitLabel(reader.AverageBitRate());
   info.LabelFrequency = FrequencyLabel(reader.SampleRate);
   StreamFacts(info.Stream)

@@ -13,9 +13,9 @@ using Guid = std::array<unsigned char, 16>;
 
 // GUIDs as they are stored: the first three groups little-endian.
 constexpr Guid MakeGuid(uint32_t a, uint16_t b, uint16_t c, uint64_t d) {
-  return {static_cast<unsigned char>(a), static_cast<unsigned char>(a >> 8), static_cast<unsigned char>(a >> 16),
-          static_cast<unsigned char>(a >> 24), static_cast<unsigned char>(b), static_cast<unsigned char>(b >> 8),
-          static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(d >> 56),
+  return {static_cast<unsigned char>(a),       static_cast<unsigned char>(a >> 8),  static_cast<unsigned char>(a >> 16),
+          static_cast<unsigned char>(a >> 24), static_cast<unsigned char>(b),       static_cast<unsigned char>(b >> 8),
+          static_cast<unsigned char>(c),       static_cast<unsigned char>(c >> 8),  static_cast<unsigned char>(d >> 56),
           static_cast<unsigned char>(d >> 48), static_cast<unsigned char>(d >> 40), static_cast<unsigned char>(d >> 32),
           static_cast<unsigned char>(d >> 24), static_cast<unsigned char>(d >> 16), static_cast<unsigned char>(d >> 8),
           static_cast<unsigned char>(d)};
@@ -104,7 +104,8 @@ bool ReadObject(MediaFile& file, const Guid& guid, int64_t start, int64_t end, F
   if (guid == kFileProperties) return ReadNumberAt(file, start + 100, found.maxBitRate, 4);
   if (guid == kStreamProperties) {
     uint32_t channels = 0;
-    const bool ok = ReadNumberAt(file, start + 80, channels, 2) && ReadNumberAt(file, start + 82, found.sampleRate, 4) &&
+    const bool ok = ReadNumberAt(file, start + 80, channels, 2) &&
+                    ReadNumberAt(file, start + 82, found.sampleRate, 4) &&
                     ReadNumberAt(file, start + 86, found.bytesPerSecond, 4);
     found.channels = static_cast<uint16_t>(channels);
     return ok;

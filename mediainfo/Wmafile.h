@@ -19,9 +19,9 @@ class TWMAfile {
   bool Valid = false;
   int64_t FileSize = 0;
   int Channels = 0;
-  int SampleRate = 0;           // Hz
-  double Duration = 0;          // seconds
-  int BitRate = 0;              // kbit/s
+  int SampleRate = 0;   // Hz
+  double Duration = 0;  // seconds
+  int BitRate = 0;      // kbit/s
   int Track = 0;
   std::string Title, Artist, Album, Year, Genre, Comment;
 };

@@ -58,9 +58,7 @@ bool IsOneLineText(std::string_view text) {
   return true;
 }
 
-bool IsUsableExtension(std::string_view ext) {
-  return IsOneLineText(ext) && ext.find('/') == std::string_view::npos;
-}
+bool IsUsableExtension(std::string_view ext) { return IsOneLineText(ext) && ext.find('/') == std::string_view::npos; }
 
 std::string FileNameComponent(std::string_view text) {
   std::string piece;

@@ -144,7 +144,8 @@ std::string ExistingEnqueueAction(const std::string& desktopFile) {
 // folder, else the theme name.
 std::string ProgramIcon(std::string_view exePath) {
   const std::string folder = ExtractFilePath(exePath);
-  for (const std::string& candidate : {folder + "../share/icons/hicolor/scalable/apps/vombrel.svg", folder + "vombrel.svg"}) {
+  for (const std::string& candidate :
+       {folder + "../share/icons/hicolor/scalable/apps/vombrel.svg", folder + "vombrel.svg"}) {
     std::error_code error;
     if (fs::is_regular_file(candidate, error)) return fs::weakly_canonical(candidate, error).string();
   }
@@ -152,8 +153,7 @@ std::string ProgramIcon(std::string_view exePath) {
 }
 
 std::string EnqueueAction(std::string_view exePath, std::string_view appName, std::string_view verb) {
-  return std::string(kEnqueueActionGroup) + "\nName=" + EscapeDesktopValue(verb) +
-         "\nExec=" +
+  return std::string(kEnqueueActionGroup) + "\nName=" + EscapeDesktopValue(verb) + "\nExec=" +
          EscapeDesktopValue(QuoteExecArgument(exePath, true) + " " + std::string(kShellExecuteSwitch) + " " +
                             QuoteExecArgument(appName) + " " + QuoteExecArgument(verb) + " %f") +
          "\n";
@@ -173,9 +173,15 @@ std::string DesktopEntry(std::string_view exePath, const StringList& mimeTypes, 
 std::string OwnPackage(std::string_view ext) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-         "  <mime-type type=\"" + OwnMimeType(ext) + "\">\n"
-         "    <comment>" + EscapeXml(ext) + " file</comment>\n"
-         "    <glob pattern=\"" + EscapeXml(LiteralExtensionGlob(ext)) + "\"/>\n"
+         "  <mime-type type=\"" +
+         OwnMimeType(ext) +
+         "\">\n"
+         "    <comment>" +
+         EscapeXml(ext) +
+         " file</comment>\n"
+         "    <glob pattern=\"" +
+         EscapeXml(LiteralExtensionGlob(ext)) +
+         "\"/>\n"
          "  </mime-type>\n"
          "</mime-info>\n";
 }
@@ -300,7 +306,8 @@ void ClearExplorerOverrides(const StringList& extensions, const AssociationRoot&
       if (SameText(id, desktopId)) return true;
     return false;
   };
-  EditMimeAppsList(root, [&](const std::string& text) { return WithoutDesktopIds(text, kRemovedAssociationsGroup, ours); });
+  EditMimeAppsList(root,
+                   [&](const std::string& text) { return WithoutDesktopIds(text, kRemovedAssociationsGroup, ours); });
 }
 
 }  // namespace vombrel

@@ -24,9 +24,8 @@ constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
 
 // True when folder is a real folder (no link) of this user that nobody else can enter.
 bool IsPrivateFolder(const std::string& folder) {
-  struct stat st{};
-  return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
-         (st.st_mode & 077) == 0;
+  struct stat st {};
+  return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
 }
 
 bool PeerIsThisUser(QLocalSocket* socket) {

@@ -43,19 +43,17 @@ bool HandOverToRunningInstance(std::string_view messageName, int32_t wParam, std
 bool ForwardToRunningInstance(std::string_view argument, const std::string& exeFileName) {
   std::vector<HandOverFrame> frames{{std::string(kForegroundMessageName), 0, {}}};
   if (!argument.empty())
-    frames.push_back({std::string(HandOverMessageName(MessageForArgument(argument))), 1,
-                      std::string(argument)});
+    frames.push_back({std::string(HandOverMessageName(MessageForArgument(argument))), 1, std::string(argument)});
   return SendFrames(exeFileName, frames);
 }
 
 HandOverServer::HandOverServer(QObject* parent)
     : QObject(parent),
-      server_(new FramedSocketServer(
-          [](const HandOverFrame& frame) { return AcceptedName(frame.name); },
-          [this](const QPointer<QLocalSocket>&, const std::vector<HandOverFrame>& frames) {
-            for (const auto& frame : frames) Deliver(frame);
-          },
-          this)) {}
+      server_(new FramedSocketServer([](const HandOverFrame& frame) { return AcceptedName(frame.name); },
+                                     [this](const QPointer<QLocalSocket>&, const std::vector<HandOverFrame>& frames) {
+                                       for (const auto& frame : frames) Deliver(frame);
+                                     },
+                                     this)) {}
 
 HandOverServer::~HandOverServer() = default;
 

@@ -43,8 +43,7 @@ bool HandOverToRunningInstance(std::string_view messageName, int32_t wParam, std
 // "VOMBREL_ADD_TRACK_MESSAGE_ID" with wParam 1 and the argument as text, over one
 // connection. An argument too long for a frame is dropped (the window is still raised).
 // False when no instance listens: the caller then ends silently.
-bool ForwardToRunningInstance(std::string_view argument,
-                              const std::string& exeFileName = ExecutableFileName());
+bool ForwardToRunningInstance(std::string_view argument, const std::string& exeFileName = ExecutableFileName());
 
 // The running instance's end. Lives on the user-interface thread; its signals are
 // emitted there. Only the three hand-over messages and the foreground request are

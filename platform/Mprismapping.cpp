@@ -109,11 +109,11 @@ QStringList SupportedUriSchemes() { return {QStringLiteral("file")}; }
 
 QStringList SupportedMimeTypes() {
   return {
-      QStringLiteral("audio/mpeg"),         QStringLiteral("audio/x-mp2"),       QStringLiteral("audio/ogg"),
-      QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/flac"),        QStringLiteral("audio/x-flac"),
-      QStringLiteral("audio/x-ms-wma"),     QStringLiteral("audio/x-wav"),       QStringLiteral("audio/wav"),
-      QStringLiteral("audio/x-ape"),        QStringLiteral("audio/x-mpegurl"),   QStringLiteral("video/x-msvideo"),
-      QStringLiteral("video/mpeg"),         QStringLiteral("video/x-ms-wmv"),    QStringLiteral("video/quicktime"),
+      QStringLiteral("audio/mpeg"),         QStringLiteral("audio/x-mp2"),     QStringLiteral("audio/ogg"),
+      QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/flac"),      QStringLiteral("audio/x-flac"),
+      QStringLiteral("audio/x-ms-wma"),     QStringLiteral("audio/x-wav"),     QStringLiteral("audio/wav"),
+      QStringLiteral("audio/x-ape"),        QStringLiteral("audio/x-mpegurl"), QStringLiteral("video/x-msvideo"),
+      QStringLiteral("video/mpeg"),         QStringLiteral("video/x-ms-wmv"),  QStringLiteral("video/quicktime"),
   };
 }
 

@@ -16,9 +16,7 @@ namespace {
 
 constexpr int64_t kMicrosecondsPerMs = 1000;
 
-void SayControlsOff(const char* why) {
-  std::fprintf(stderr, "vombrel: desktop media controls off: %s\n", why);
-}
+void SayControlsOff(const char* why) { std::fprintf(stderr, "vombrel: desktop media controls off: %s\n", why); }
 
 }  // namespace
 
@@ -130,8 +128,8 @@ bool MprisService::CanSeek() { return target_.State() != PlaybackState::Stopped 
 // Methods.
 
 void MprisService::Enqueue(std::function<void()> request) {
-  requestAllowance_ = std::min<double>(
-      kMaxPendingRequests, requestAllowance_ + sinceAllowance_.restart() * kRequestsPerSecond / 1000.0);
+  requestAllowance_ = std::min<double>(kMaxPendingRequests,
+                                       requestAllowance_ + sinceAllowance_.restart() * kRequestsPerSecond / 1000.0);
   if (requestAllowance_ < 1 || pending_.size() >= kMaxPendingRequests) return;
   requestAllowance_ -= 1;
   pending_.push_back(std::move(request));
@@ -164,9 +162,15 @@ void MprisService::ToggleUntil(PlaybackState wanted) {
   if (target_.State() != wanted) target_.TogglePause();
 }
 
-void MprisService::Next() { Enqueue([this] { target_.Next(); }); }
-void MprisService::Previous() { Enqueue([this] { target_.Previous(); }); }
-void MprisService::Stop() { Enqueue([this] { target_.Stop(); }); }
+void MprisService::Next() {
+  Enqueue([this] { target_.Next(); });
+}
+void MprisService::Previous() {
+  Enqueue([this] { target_.Previous(); });
+}
+void MprisService::Stop() {
+  Enqueue([this] { target_.Stop(); });
+}
 
 void MprisService::Pause() {
   Enqueue([this] {
@@ -214,8 +218,8 @@ void MprisService::Seek(qlonglong offsetUs) {
 void MprisService::SetPosition(const QString& trackId, qlonglong positionUs) {
   Enqueue([this, trackId, positionUs] {
     const auto track = target_.CurrentTrack();
-    const auto target = PlanSetPosition(target_.State(), CurrentTrackId(track), track ? track->lengthMs : 0,
-                                        trackId, positionUs);
+    const auto target = PlanSetPosition(target_.State(), CurrentTrackId(track), track ? track->lengthMs : 0, trackId,
+                                        positionUs);
     if (target) SeekTo(*target);
   });
 }
@@ -226,8 +230,12 @@ void MprisService::OpenUri(const QString& uri) {
   Enqueue([this, path = *path] { target_.OpenFile(path); });
 }
 
-void MprisService::Raise() { Enqueue([this] { target_.Raise(); }); }
-void MprisService::Quit() { Enqueue([this] { target_.Quit(); }); }
+void MprisService::Raise() {
+  Enqueue([this] { target_.Raise(); });
+}
+void MprisService::Quit() {
+  Enqueue([this] { target_.Quit(); });
+}
 
 // ---------------------------------------------------------------------------------------
 // Announcing changes.

@@ -29,7 +29,6 @@ void OnTerminationSignal(int signalNumber) {
   errno = savedErrno;
 }
 
-
 }  // namespace
 
 PlatformChoice DecideWindowingPlatform(const char* userPlatform, const char* display) {

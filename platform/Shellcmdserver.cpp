@@ -118,7 +118,8 @@ ShellExecuteResult SendShellExecute(std::string_view service, std::string_view t
   if (path.empty()) return ShellExecuteResult::NoServer;
   const int fd = ConnectToPrivateSocket(path);
   if (fd < 0) return ShellExecuteResult::NoServer;
-  const ShellExecuteResult result = SendAllBytes(fd, *request) ? ReadAnswer(fd, answerLimit) : ShellExecuteResult::NoAnswer;
+  const ShellExecuteResult result = SendAllBytes(fd, *request) ? ReadAnswer(fd, answerLimit)
+                                                               : ShellExecuteResult::NoAnswer;
   close(fd);
   return result;
 }

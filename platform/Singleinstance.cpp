@@ -18,10 +18,8 @@ namespace {
 std::string PrivateRuntimeDir() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (!runtime || *runtime != '/') return {};
-  struct stat st{};
-  if (stat(runtime, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
-      (st.st_mode & 077) != 0)
-    return {};
+  struct stat st {};
+  if (stat(runtime, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & 077) != 0) return {};
   std::string folder(runtime);
   if (folder.back() != '/') folder += '/';
   return folder;

@@ -134,8 +134,7 @@ void TCoolTrayIcon::ShowBalloon(const QString& title, const QString& text) {
 bool TCoolTrayIcon::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const bool mouse = type == QEvent::Enter || type == QEvent::MouseMove || type == QEvent::Leave ||
-                     type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick ||
-                     type == QEvent::Show;
+                     type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick || type == QEvent::Show;
   if (!mouse || !watched->isWidgetType() || watched->objectName() != QLatin1String(kEmbedWidgetName)) return false;
   auto* widget = static_cast<QWidget*>(watched);
   if (embed_ != widget) {
@@ -162,9 +161,7 @@ bool TCoolTrayIcon::eventFilter(QObject* watched, QEvent* event) {
       pendingClick_.stop();
       afterDouble_ = true;
       break;
-    case QEvent::MouseButtonRelease:
-      EmbeddedRelease(static_cast<QMouseEvent*>(event)->button());
-      break;
+    case QEvent::MouseButtonRelease: EmbeddedRelease(static_cast<QMouseEvent*>(event)->button()); break;
     default: break;
   }
   return false;

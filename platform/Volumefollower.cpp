@@ -8,8 +8,7 @@ TVolumeFollower::TVolumeFollower(QObject* parent, std::string server) : QObject(
   // The watch calls from its own thread; the queued call lands on this object's thread
   // and is dropped if this object is gone by then.
   watch_ = std::make_unique<TVolumeWatch>(
-      [this] { QMetaObject::invokeMethod(this, &TVolumeFollower::Changed, Qt::QueuedConnection); },
-      std::move(server));
+      [this] { QMetaObject::invokeMethod(this, &TVolumeFollower::Changed, Qt::QueuedConnection); }, std::move(server));
 }
 
 // The watch's thread ends before the object it calls back into.

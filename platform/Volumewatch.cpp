@@ -150,11 +150,8 @@ class TVolumeWatch::Loop {
         break;
       }
       case PA_CONTEXT_FAILED:
-      case PA_CONTEXT_TERMINATED:
-        ConnectionLost();
-        break;
-      default:
-        break;
+      case PA_CONTEXT_TERMINATED: ConnectionLost(); break;
+      default: break;
     }
   }
 
@@ -318,10 +315,10 @@ class TVolumeWatch::Loop {
   uint8_t sinkChannels_ = 0;
   bool querying_ = false;
   bool queryAgain_ = false;
-  bool sinkSeen_ = false;      // the running query has answered with a sink
-  uint64_t writesDone_ = 0;    // writes the server has answered
-  uint64_t queryWrites_ = 0;   // writesDone_ when the running query was sent
-  bool writing_ = false;       // a write is on its way
+  bool sinkSeen_ = false;     // the running query has answered with a sink
+  uint64_t writesDone_ = 0;   // writes the server has answered
+  uint64_t queryWrites_ = 0;  // writesDone_ when the running query was sent
+  bool writing_ = false;      // a write is on its way
   std::optional<uint32_t> reported_;
 };
 

@@ -65,7 +65,9 @@ class X11HotKeyRegistrar : public QObject, public QAbstractNativeEventFilter, pu
  public:
   // `ownConnection`: the connection is ours to read and close (Qt is not on xcb).
   X11HotKeyRegistrar(xcb_connection_t* connection, xcb_window_t root, bool ownConnection)
-      : connection_(connection), root_(root), ownConnection_(ownConnection),
+      : connection_(connection),
+        root_(root),
+        ownConnection_(ownConnection),
         symbols_(xcb_key_symbols_alloc(connection)) {
     FindLockModifiers();
     if (ownConnection_) {
@@ -79,8 +81,7 @@ class X11HotKeyRegistrar : public QObject, public QAbstractNativeEventFilter, pu
   ~X11HotKeyRegistrar() override {
     for (const auto& [number, registration] : registrations_) Ungrab(registration);
     xcb_flush(connection_);
-    if (!ownConnection_ && QCoreApplication::instance())
-      QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (!ownConnection_ && QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
     xcb_key_symbols_free(symbols_);
     if (ownConnection_) {
       delete notifier_;
@@ -139,8 +140,8 @@ class X11HotKeyRegistrar : public QObject, public QAbstractNativeEventFilter, pu
   void FindLockModifiers() {
     numLockMask_ = XCB_MOD_MASK_2;  // where the standard keymaps put Num Lock
     const std::vector<xcb_keycode_t> numLock = KeycodesOf(XK_Num_Lock);
-    xcb_get_modifier_mapping_reply_t* reply =
-        xcb_get_modifier_mapping_reply(connection_, xcb_get_modifier_mapping(connection_), nullptr);
+    xcb_get_modifier_mapping_reply_t* reply = xcb_get_modifier_mapping_reply(
+        connection_, xcb_get_modifier_mapping(connection_), nullptr);
     if (!reply) return;
     const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply);
     const int perModifier = reply->keycodes_per_modifier;

@@ -42,8 +42,7 @@ void TDllPlayer::ModuleCloser::operator()(void* module) const {
   if (module != nullptr) dlclose(module);
 }
 
-TDllPlayer::TDllPlayer(const std::string& path, DisplayControl* display, UiDispatcher& dispatcher,
-                       NotifyHandler notify)
+TDllPlayer::TDllPlayer(const std::string& path, DisplayControl* display, UiDispatcher& dispatcher, NotifyHandler notify)
     : TBasePlayer(display, dispatcher) {
   module_.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
   if (module_ == nullptr) ShowPluginFailure(PlayerText(kMsgCantLoadPlayer));

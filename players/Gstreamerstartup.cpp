@@ -17,7 +17,7 @@ constexpr gint64 kSinkBufferMicroseconds = 400000;
 constexpr gint64 kSinkLatencyMicroseconds = 40000;
 
 // The elements the first pipeline needs, loaded while the windows are built.
-constexpr const char* kPreloadedFactories[] = {"playbin", "autoaudiosink", "pulsesink", "typefind",
+constexpr const char* kPreloadedFactories[] = {"playbin",      "autoaudiosink", "pulsesink", "typefind",
                                                "audioconvert", "audioresample", "volume"};
 
 // The MP3 decoders of the usual plug-in sets share one rank, and the tie goes by name to
@@ -25,8 +25,7 @@ constexpr const char* kPreloadedFactories[] = {"playbin", "autoaudiosink", "puls
 // One step above it the small native decoder wins; a decoder the system ranks higher wins
 // as before.
 void PreferLightMp3Decoder() {
-  GstPluginFeature* feature = gst_registry_find_feature(gst_registry_get(), "mpg123audiodec",
-                                                        GST_TYPE_ELEMENT_FACTORY);
+  GstPluginFeature* feature = gst_registry_find_feature(gst_registry_get(), "mpg123audiodec", GST_TYPE_ELEMENT_FACTORY);
   if (feature == nullptr) return;
   const guint rank = gst_plugin_feature_get_rank(feature);
   if (rank < GST_RANK_PRIMARY) gst_plugin_feature_set_rank(feature, rank + 1);

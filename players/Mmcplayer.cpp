@@ -58,18 +58,13 @@ struct MmcBus {
       self->AttachOverlay(GST_ELEMENT(GST_MESSAGE_SRC(message)));
     }
     switch (GST_MESSAGE_TYPE(message)) {
-      case GST_MESSAGE_EOS:
-        self->QueueStreamFinished(true);
-        break;
+      case GST_MESSAGE_EOS: self->QueueStreamFinished(true); break;
       case GST_MESSAGE_ERROR:
         RecordError(*self, message);
         self->QueueStreamFinished(false);
         break;
-      case GST_MESSAGE_DURATION_CHANGED:
-        self->lengthChanged_ = true;
-        break;
-      default:
-        break;
+      case GST_MESSAGE_DURATION_CHANGED: self->lengthChanged_ = true; break;
+      default: break;
     }
     // A handler that drops a message owns it: a message left with its reference holds
     // its source element, and with it the whole decoding chain of the file.
@@ -251,9 +246,7 @@ void TMMCPlayer::RequireOpen() const {
   if (!open_) throw PlayerError(std::string(kNoDeviceOpen));
 }
 
-void TMMCPlayer::SetPipelineState(int state) {
-  gst_element_set_state(playbin_, static_cast<GstState>(state));
-}
+void TMMCPlayer::SetPipelineState(int state) { gst_element_set_state(playbin_, static_cast<GstState>(state)); }
 
 void TMMCPlayer::Play() {
   RequireOpen();

@@ -102,8 +102,8 @@ class TMMCPlayer final : public TBasePlayer {
   std::atomic<uintptr_t> windowHandle_{0};  // where the video sink draws; 0 = its own window
   std::atomic<bool> lengthChanged_{false};
   std::mutex busMutex_;
-  std::string lastError_;                   // guarded by busMutex_
-  GstElement* overlay_ = nullptr;           // guarded by busMutex_; a reference
+  std::string lastError_;          // guarded by busMutex_
+  GstElement* overlay_ = nullptr;  // guarded by busMutex_; a reference
 };
 
 }  // namespace vombrel

@@ -15,8 +15,7 @@ struct PlayerMessage {
 inline constexpr PlayerMessage kMsgCantInitPlayer{
     "MSG_CANT_INIT_PLAYER",
     "Impossibile caricare il modulo del player indicato. Verr\u00e0 utilizzato il modulo standard."};
-inline constexpr PlayerMessage kMsgCantLoadPlayer{"MSG_CANT_LOAD_PLAYER",
-                                                  "Impossibile caricare il modulo del player"};
+inline constexpr PlayerMessage kMsgCantLoadPlayer{"MSG_CANT_LOAD_PLAYER", "Impossibile caricare il modulo del player"};
 inline constexpr PlayerMessage kMsgCantLoadFunction{"MSG_CANT_LOAD_FUNCTION",
                                                     "Impossibile caricare il modulo del player"};
 inline constexpr PlayerMessage kTtlErrore{"TTL_ERRORE", "Errore"};

@@ -5,9 +5,7 @@
 
 namespace vombrel {
 
-std::string EncodePlaylist(const StringList& entries) {
-  return JoinLinesCrLf(entries);
-}
+std::string EncodePlaylist(const StringList& entries) { return JoinLinesCrLf(entries); }
 
 StringList DecodePlaylist(std::string_view bytes) {
   const auto nul = bytes.find('\0');
@@ -15,9 +13,7 @@ StringList DecodePlaylist(std::string_view bytes) {
   return SplitLines(bytes);
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<StringList> ReadPlaylistFile(std::string_view path) {
   const auto bytes = ReadFileBytes(path);
@@ -36,13 +32,9 @@ bool IsPlaylistFile(std::string_view path) {
   return extension == ".M3U" || extension == ".VPL";
 }
 
-std::string AutosavePath() {
-  return UserDir() + std::string(kAutosaveFileName);
-}
+std::string AutosavePath() { return UserDir() + std::string(kAutosaveFileName); }
 
-std::string BackupPath() {
-  return UserDir() + std::string(kBackupFileName);
-}
+std::string BackupPath() { return UserDir() + std::string(kBackupFileName); }
 
 namespace {
 
@@ -56,8 +48,7 @@ bool FirstOccurrenceEndsName(std::string_view upperName, std::string_view extens
 
 std::string CompletePlaylistSaveName(std::string_view chosenName, int filterIndex) {
   const std::string upper = UpperCase(chosenName);
-  if (FirstOccurrenceEndsName(upper, ".M3U") || FirstOccurrenceEndsName(upper, ".VPL"))
-    return std::string(chosenName);
+  if (FirstOccurrenceEndsName(upper, ".M3U") || FirstOccurrenceEndsName(upper, ".VPL")) return std::string(chosenName);
   return std::string(chosenName) + (filterIndex == 1 ? ".VPL" : ".M3U");
 }
 

@@ -45,9 +45,7 @@ HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage me
       playlist.CurrentIndex = 0;
       outcome.autoplay = true;
       break;
-    case HandOverMessage::EnqueueTrack:
-      step([&] { playlist.AddFile(text); });
-      break;
+    case HandOverMessage::EnqueueTrack: step([&] { playlist.AddFile(text); }); break;
   }
   return outcome;
 }

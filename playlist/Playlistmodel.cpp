@@ -32,8 +32,7 @@ bool HasTitleTags(const std::string& entry) {
 
 }  // namespace
 
-PlaylistModel::PlaylistModel(PlaylistController* controller)
-    : controller_(controller), random_(ProcessRandom) {}
+PlaylistModel::PlaylistModel(PlaylistController* controller) : controller_(controller), random_(ProcessRandom) {}
 
 void PlaylistModel::SetRandomSource(RandomSource source) {
   random_ = source ? std::move(source) : RandomSource(ProcessRandom);
@@ -115,8 +114,7 @@ void PlaylistModel::SelectAndPlay(int32_t i) {
 
 std::string PlaylistModel::DisplayName(const std::string& entry) const {
   std::string title;
-  if (!ShowFileNames && titleReader_ && HasTitleTags(entry) && FileExists(entry))
-    title = titleReader_(entry);
+  if (!ShowFileNames && titleReader_ && HasTitleTags(entry) && FileExists(entry)) title = titleReader_(entry);
   // The emptiness test comes before the trimming: a title of blanks shows as "".
   if (title.empty()) return ExtractFileName(entry);
   return Trim(title);

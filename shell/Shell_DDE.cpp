@@ -49,17 +49,12 @@ std::optional<ShellExecuteCommand> ParseExecuteLine(std::string_view line) {
   return result;
 }
 
-bool TShellCommandInterface::Dispatch(const std::string& command, const std::string& file,
-                                      const std::string& option) {
+bool TShellCommandInterface::Dispatch(const std::string& command, const std::string& file, const std::string& option) {
   // A handler that throws ends the dispatch: the command is then not handled.
-  if (SameText(command, "Open") && OnCmdOpenFile)
-    return Call(OnCmdOpenFile, file, option);
-  if (SameText(command, "New") && OnCmdNewFile)
-    return Call(OnCmdNewFile, file, option);
-  if (SameText(command, "Print") && OnCmdPrintFile)
-    return Call(OnCmdPrintFile, file, option);
-  if (SameText(command, "PrintTo") && OnCmdPrintFileTo)
-    return Call(OnCmdPrintFileTo, file, option);
+  if (SameText(command, "Open") && OnCmdOpenFile) return Call(OnCmdOpenFile, file, option);
+  if (SameText(command, "New") && OnCmdNewFile) return Call(OnCmdNewFile, file, option);
+  if (SameText(command, "Print") && OnCmdPrintFile) return Call(OnCmdPrintFile, file, option);
+  if (SameText(command, "PrintTo") && OnCmdPrintFileTo) return Call(OnCmdPrintFileTo, file, option);
   return Call(OnCmdCustom, command, file, option);
 }
 

@@ -14,16 +14,16 @@ struct PunctuationKey {
   char name;
 };
 constexpr std::array<PunctuationKey, 11> kPunctuation{{{186, ';'},
-                                                        {187, '='},
-                                                        {188, ','},
-                                                        {189, '-'},
-                                                        {190, '.'},
-                                                        {191, '/'},
-                                                        {192, '`'},
-                                                        {219, '['},
-                                                        {220, '\\'},
-                                                        {221, ']'},
-                                                        {222, '\''}}};
+                                                       {187, '='},
+                                                       {188, ','},
+                                                       {189, '-'},
+                                                       {190, '.'},
+                                                       {191, '/'},
+                                                       {192, '`'},
+                                                       {219, '['},
+                                                       {220, '\\'},
+                                                       {221, ']'},
+                                                       {222, '\''}}};
 
 // Strips `prefix` from the front of `text` (any letter case); true when it was there.
 bool StripPrefix(std::string_view& text, std::string_view prefix) {

@@ -186,19 +186,20 @@ std::string ScreenSuffix(int width, int height) {
 void WritePlacement(const std::string& iniFileName, std::string_view formName, const StoredPlacement& placement,
                     int screenWidth, int screenHeight) {
   const std::string suffix = ScreenSuffix(screenWidth, screenHeight);
-  IniFile(iniFileName).WriteMany(PlacementSection(formName), {
-      {"Flags", std::to_string(placement.flags)},
-      {"ShowCmd", std::to_string(placement.showCmd)},
-      {"PixelsPerInch", std::to_string(placement.pixelsPerInch)},
-      {"MinMaxPos", FormatRect(placement.minMaxPos)},
-      {"NormPos", FormatRect(placement.normPos)},
-      {"MinMaxPos" + suffix, FormatRect(placement.minMaxPos)},
-      {"NormPos" + suffix, FormatRect(placement.normPos)},
-  });
+  IniFile(iniFileName)
+      .WriteMany(PlacementSection(formName), {
+                                                 {"Flags", std::to_string(placement.flags)},
+                                                 {"ShowCmd", std::to_string(placement.showCmd)},
+                                                 {"PixelsPerInch", std::to_string(placement.pixelsPerInch)},
+                                                 {"MinMaxPos", FormatRect(placement.minMaxPos)},
+                                                 {"NormPos", FormatRect(placement.normPos)},
+                                                 {"MinMaxPos" + suffix, FormatRect(placement.minMaxPos)},
+                                                 {"NormPos" + suffix, FormatRect(placement.normPos)},
+                                             });
 }
 
-std::optional<StoredPlacement> ReadPlacement(const std::string& iniFileName, std::string_view formName,
-                                             int screenWidth, int screenHeight) {
+std::optional<StoredPlacement> ReadPlacement(const std::string& iniFileName, std::string_view formName, int screenWidth,
+                                             int screenHeight) {
   const IniFile file(iniFileName);
   const std::string section = PlacementSection(formName);
   const std::string suffix = ScreenSuffix(screenWidth, screenHeight);

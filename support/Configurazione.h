@@ -72,7 +72,7 @@ struct PlacementRect {
 
 struct StoredPlacement {
   int32_t flags = 0;
-  int32_t showCmd = 1;          // 1 normal, 2 minimised, 3 maximised
+  int32_t showCmd = 1;  // 1 normal, 2 minimised, 3 maximised
   int32_t pixelsPerInch = 96;
   PlacementRect minMaxPos{-1, -1, -1, -1};
   PlacementRect normPos;
@@ -84,8 +84,8 @@ void WritePlacement(const std::string& iniFileName, std::string_view formName, c
                     int screenWidth, int screenHeight);
 // Reads the placement back, preferring the keys of the given screen size; nullopt when
 // no "NormPos" is stored or it is not four integers.
-std::optional<StoredPlacement> ReadPlacement(const std::string& iniFileName, std::string_view formName,
-                                             int screenWidth, int screenHeight);
+std::optional<StoredPlacement> ReadPlacement(const std::string& iniFileName, std::string_view formName, int screenWidth,
+                                             int screenHeight);
 // "l,t,r,b" and back (the integer rule for each number).
 std::string FormatRect(const PlacementRect& rect);
 std::optional<PlacementRect> ParseRect(std::string_view text);

@@ -32,8 +32,8 @@ constexpr std::array<RoleInfo, kColorRoleCount> kRoles{{
 }};
 
 constexpr std::array<int, kColorRoleCount> kNamedFileOrder{
-    crFace, crBorder, crButtonFace, crButtonBorder, crButtonFocus, crScroll,
-    crThumb, crTextFont, crTitle, crTitleFont, crTextBox,
+    crFace,  crBorder,   crButtonFace, crButtonBorder, crButtonFocus, crScroll,
+    crThumb, crTextFont, crTitle,      crTitleFont,    crTextBox,
 };
 
 const RoleInfo& Role(int role) { return kRoles.at(static_cast<std::size_t>(role)); }

@@ -44,12 +44,12 @@ std::string ConfigHome() {
 }  // namespace
 
 bool DirectoryExists(std::string_view path) {
-  struct stat st{};
+  struct stat st {};
   return stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool FileExists(std::string_view path) {
-  struct stat st{};
+  struct stat st {};
   return stat(std::string(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -130,8 +130,7 @@ StringList ListFiles(std::string_view pattern) {
   if (!dir) return result;
   while (const dirent* entry = readdir(dir)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    if (fnmatch(namePattern.c_str(), entry->d_name, FNM_CASEFOLD) == 0)
-      result.push_back(folder + entry->d_name);
+    if (fnmatch(namePattern.c_str(), entry->d_name, FNM_CASEFOLD) == 0) result.push_back(folder + entry->d_name);
   }
   closedir(dir);
   return result;
@@ -146,7 +145,7 @@ void ListFileBaseNames(StringList& list, std::string_view pattern) {
 
 std::string ListedFilePath(std::string_view folder, std::string_view baseName, std::string_view extension) {
   std::string exact = std::string(folder) + std::string(baseName) + std::string(extension);
-  struct stat st{};
+  struct stat st {};
   if (lstat(exact.c_str(), &st) == 0) return exact;
   for (const std::string& listed : ListFiles(std::string(folder) + "*" + std::string(extension))) {
     const std::string name = ExtractFileName(listed);
@@ -158,7 +157,7 @@ std::string ListedFilePath(std::string_view folder, std::string_view baseName, s
 }
 
 bool IsRegularFile(std::string_view path) {
-  struct stat st{};
+  struct stat st {};
   return stat(std::string(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -171,7 +170,7 @@ int NotRegularError(mode_t mode) { return S_ISDIR(mode) ? EISDIR : kNotRegularFi
 int OpenRegularFile(std::string_view path) {
   const std::string name(path);
   // Looked at before opening: opening a device can have effects of its own.
-  struct stat st{};
+  struct stat st {};
   if (stat(name.c_str(), &st) != 0) return -1;
   if (!S_ISREG(st.st_mode)) {
     errno = NotRegularError(st.st_mode);
@@ -205,7 +204,7 @@ std::optional<std::string> ReadFileBytes(std::string_view path, int* error) {
   };
   const int fd = OpenRegularFile(path);
   if (fd < 0) return fail(errno);
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) != 0) st.st_size = 0;
   std::string bytes;
   // The size is only a hint (the file may change while it is read), and a bounded one.
@@ -235,7 +234,7 @@ constexpr int kMaxLinkHops = 40;
 // dangling link leads to the file it would create); nullopt with errno on a loop.
 std::optional<std::string> FollowLinks(std::string path) {
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
     const auto length = readlink(path.c_str(), target.data(), target.size());
@@ -268,7 +267,7 @@ bool ModeAllowsWriting(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOT
 // else the errno-style reason.
 int ReplaceRefusal(const std::string& target, const struct stat* existing) {
   const std::string folder = ExtractFilePath(target).empty() ? "." : ExtractFilePath(target);
-  struct stat dir{};
+  struct stat dir {};
   if (stat(folder.c_str(), &dir) != 0) return errno;
   if (!ModeAllowsWriting(dir.st_mode)) return EACCES;
   if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
@@ -318,7 +317,7 @@ bool WriteFileAtomically(std::string_view path, std::string_view bytes, std::str
   const auto followed = FollowLinks(std::string(path));
   if (!followed) return fail(errno);
   const std::string& target = *followed;
-  struct stat st{};
+  struct stat st {};
   const bool exists = stat(target.c_str(), &st) == 0;
   if (!exists && errno != ENOENT) return fail(errno);
   if (const int refusal = ReplaceRefusal(target, exists ? &st : nullptr)) return fail(refusal);

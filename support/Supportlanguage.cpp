@@ -68,16 +68,14 @@ std::string LanguageFile::Text(std::string_view key, std::string_view fallback) 
   return value && !value->empty() ? *value : std::string(fallback);
 }
 
-std::string LanguageFile::ComponentKey(std::string_view form, std::string_view component,
-                                       std::string_view property) {
+std::string LanguageFile::ComponentKey(std::string_view form, std::string_view component, std::string_view property) {
   std::string key;
   key.reserve(form.size() + component.size() + property.size() + 2);
   key.append(form).append(".").append(component).append(".").append(property);
   return key;
 }
 
-std::string LanguageFile::ComponentText(std::string_view form, std::string_view component,
-                                        std::string_view property,
+std::string LanguageFile::ComponentText(std::string_view form, std::string_view component, std::string_view property,
                                         std::string_view current) const {
   return Text(ComponentKey(form, component, property), current);
 }
@@ -89,20 +87,15 @@ StringList LanguageFile::MessageLines() const {
   return messages;
 }
 
-StringList SplitLanguageLines(std::string_view value) {
-  return SplitText(value, kLanguageBreak, /*trimLast=*/true);
-}
+StringList SplitLanguageLines(std::string_view value) { return SplitText(value, kLanguageBreak, /*trimLast=*/true); }
 
-StringList SplitLanguageItems(std::string_view value) {
-  return SplitText(value, kLanguageBreak, /*trimLast=*/false);
-}
+StringList SplitLanguageItems(std::string_view value) { return SplitText(value, kLanguageBreak, /*trimLast=*/false); }
 
 std::string LabelCaptionText(std::string_view value, std::string_view lineBreak) {
   std::string text;
   text.reserve(value.size());
   std::size_t start = 0;
-  for (auto at = value.find(kLanguageBreak); at != std::string_view::npos;
-       at = value.find(kLanguageBreak, start)) {
+  for (auto at = value.find(kLanguageBreak); at != std::string_view::npos; at = value.find(kLanguageBreak, start)) {
     text.append(value.substr(start, at - start)).append(lineBreak);
     start = at + kLanguageBreak.size();
   }
@@ -110,13 +103,9 @@ std::string LabelCaptionText(std::string_view value, std::string_view lineBreak)
   return text;
 }
 
-std::string LanguageFilePath(std::string_view name) {
-  return ListedFilePath(AppSubDir("Langs"), name, ".lng");
-}
+std::string LanguageFilePath(std::string_view name) { return ListedFilePath(AppSubDir("Langs"), name, ".lng"); }
 
-void ShowLanguageFileNotFound() {
-  ShowError("Language file not found.\nUsing default language.", "Error!");
-}
+void ShowLanguageFileNotFound() { ShowError("Language file not found.\nUsing default language.", "Error!"); }
 
 std::string CurrentLanguage() {
   auto& state = State();
@@ -155,8 +144,8 @@ std::string Translate(std::string_view key, std::string_view defaultText) {
   return state.messages->Text(key, defaultText);
 }
 
-int ShowTranslatedError(std::string_view msgKey, std::string_view msgDefault,
-                        std::string_view titleKey, std::string_view titleDefault) {
+int ShowTranslatedError(std::string_view msgKey, std::string_view msgDefault, std::string_view titleKey,
+                        std::string_view titleDefault) {
   return ShowError(Translate(msgKey, msgDefault), Translate(titleKey, titleDefault));
 }
 

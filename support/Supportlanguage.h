@@ -51,11 +51,10 @@ class LanguageFile {
   // The value for key when it is non-empty, otherwise fallback.
   std::string Text(std::string_view key, std::string_view fallback) const;
   // Key of a component property: form + "." + component + "." + property.
-  static std::string ComponentKey(std::string_view form, std::string_view component,
-                                  std::string_view property);
+  static std::string ComponentKey(std::string_view form, std::string_view component, std::string_view property);
   // Text of one component property, or current when the file has no non-empty value.
-  std::string ComponentText(std::string_view form, std::string_view component,
-                            std::string_view property, std::string_view current) const;
+  std::string ComponentText(std::string_view form, std::string_view component, std::string_view property,
+                            std::string_view current) const;
 
   // The message lines ("*" lines with the "*" removed), in file order.
   StringList MessageLines() const;
@@ -99,8 +98,8 @@ std::string Translate(std::string_view key, std::string_view defaultText);
 
 // ShowError with Translate(msgKey, msgDefault) as text and Translate(titleKey,
 // titleDefault) as title; returns the box's result.
-int ShowTranslatedError(std::string_view msgKey, std::string_view msgDefault,
-                        std::string_view titleKey, std::string_view titleDefault);
+int ShowTranslatedError(std::string_view msgKey, std::string_view msgDefault, std::string_view titleKey,
+                        std::string_view titleDefault);
 
 // Discards the message table; Translate returns defaults afterwards.
 void FreeMessages();

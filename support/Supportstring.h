@@ -46,8 +46,8 @@ int32_t StrToInt(std::string_view text);
 
 // Case-insensitive comparison of ASCII letters (section, key and extension names).
 bool SameText(std::string_view a, std::string_view b);
-std::string UpperCase(std::string_view text);   // ASCII letters only
-std::string Trim(std::string_view text);        // blanks and control characters (<= ' ')
+std::string UpperCase(std::string_view text);  // ASCII letters only
+std::string Trim(std::string_view text);       // blanks and control characters (<= ' ')
 std::string_view TrimView(std::string_view text);
 
 // Extension of a path: the text from the last "." after the last "/" ("" when none).

@@ -8,10 +8,10 @@ namespace {
 
 // Code points of the bytes 0x80..0x9F in Windows-1252; the unassigned ones keep their
 // C1 control code point so that decoding and encoding are inverse of each other.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char32_t, 32> kHighControls = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Length of the valid UTF-8 sequence starting at `i`, or 0 when it is not one.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i, char32_t* codePoint) {
@@ -23,10 +23,14 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i, char32_t* code
   std::size_t length = 0;
   char32_t cp = 0;
   char32_t minimum = 0;
-  if ((b0 & 0xE0) == 0xC0) length = 2, cp = b0 & 0x1F, minimum = 0x80;
-  else if ((b0 & 0xF0) == 0xE0) length = 3, cp = b0 & 0x0F, minimum = 0x800;
-  else if ((b0 & 0xF8) == 0xF0) length = 4, cp = b0 & 0x07, minimum = 0x10000;
-  else return 0;
+  if ((b0 & 0xE0) == 0xC0)
+    length = 2, cp = b0 & 0x1F, minimum = 0x80;
+  else if ((b0 & 0xF0) == 0xE0)
+    length = 3, cp = b0 & 0x0F, minimum = 0x800;
+  else if ((b0 & 0xF8) == 0xF0)
+    length = 4, cp = b0 & 0x07, minimum = 0x10000;
+  else
+    return 0;
   if (i + length > s.size()) return 0;
   for (std::size_t k = 1; k < length; ++k) {
     const auto b = static_cast<unsigned char>(s[i + k]);
@@ -73,9 +77,12 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   out.reserve(bytes.size() + bytes.size() / 8);
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
-    if (b < 0x80) out += ch;
-    else if (b < 0xA0) AppendUtf8(out, kHighControls[b - 0x80]);
-    else AppendUtf8(out, b);
+    if (b < 0x80)
+      out += ch;
+    else if (b < 0xA0)
+      AppendUtf8(out, kHighControls[b - 0x80]);
+    else
+      AppendUtf8(out, b);
   }
   return out;
 }

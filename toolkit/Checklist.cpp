@@ -71,12 +71,9 @@ int TCheckListModel::rowCount(const QModelIndex& parent) const { return parent.i
 QVariant TCheckListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !Valid(index.row())) return {};
   switch (role) {
-    case Qt::DisplayRole:
-      return Text(index.row());
-    case Qt::CheckStateRole:
-      return Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
-    default:
-      return {};
+    case Qt::DisplayRole: return Text(index.row());
+    case Qt::CheckStateRole: return Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    default: return {};
   }
 }
 

@@ -21,27 +21,27 @@ QColor SystemPaletteColor(int index) {
   const QPalette palette = QApplication::palette();
   auto role = [&palette](QPalette::ColorRole r) { return palette.color(QPalette::Active, r); };
   switch (index) {
-    case 0: return role(QPalette::Button);            // scroll bar
-    case 1: return role(QPalette::Window);            // desktop
-    case 2: return role(QPalette::Highlight);         // active caption
-    case 3: return role(QPalette::Mid);               // inactive caption
-    case 4: return role(QPalette::Window);            // menu
-    case 5: return role(QPalette::Base);              // window
-    case 6: return role(QPalette::Shadow);            // window frame
-    case 7: return role(QPalette::WindowText);        // menu text
-    case 8: return role(QPalette::Text);              // window text
-    case 9: return role(QPalette::HighlightedText);   // caption text
-    case 13: return role(QPalette::Highlight);        // highlight
-    case 14: return role(QPalette::HighlightedText);  // highlighted text
-    case 15: return role(QPalette::Button);           // button face
-    case 16: return role(QPalette::Dark);             // button shadow
+    case 0: return role(QPalette::Button);                              // scroll bar
+    case 1: return role(QPalette::Window);                              // desktop
+    case 2: return role(QPalette::Highlight);                           // active caption
+    case 3: return role(QPalette::Mid);                                 // inactive caption
+    case 4: return role(QPalette::Window);                              // menu
+    case 5: return role(QPalette::Base);                                // window
+    case 6: return role(QPalette::Shadow);                              // window frame
+    case 7: return role(QPalette::WindowText);                          // menu text
+    case 8: return role(QPalette::Text);                                // window text
+    case 9: return role(QPalette::HighlightedText);                     // caption text
+    case 13: return role(QPalette::Highlight);                          // highlight
+    case 14: return role(QPalette::HighlightedText);                    // highlighted text
+    case 15: return role(QPalette::Button);                             // button face
+    case 16: return role(QPalette::Dark);                               // button shadow
     case 17: return palette.color(QPalette::Disabled, QPalette::Text);  // grey text
-    case 18: return role(QPalette::ButtonText);       // button text
-    case 20: return role(QPalette::Light);            // button highlight
-    case 21: return role(QPalette::Shadow);           // 3-D dark shadow
-    case 22: return role(QPalette::Midlight);         // 3-D light
-    case 23: return role(QPalette::ToolTipText);      // info text
-    case 24: return role(QPalette::ToolTipBase);      // info background
+    case 18: return role(QPalette::ButtonText);                         // button text
+    case 20: return role(QPalette::Light);                              // button highlight
+    case 21: return role(QPalette::Shadow);                             // 3-D dark shadow
+    case 22: return role(QPalette::Midlight);                           // 3-D light
+    case 23: return role(QPalette::ToolTipText);                        // info text
+    case 24: return role(QPalette::ToolTipBase);                        // info background
     default: return role(QPalette::Window);
   }
 }
@@ -101,9 +101,7 @@ const std::map<std::string, KindRule>& KindRules() {
            case 4: set.Role("Color", crThumb); break;
            case 1: set.Role("Color", crTextBox); break;
            case 2: break;
-           default:
-             set.Role("Color", crFace);
-             set.Role("FontColor", crTextFont);
+           default: set.Role("Color", crFace); set.Role("FontColor", crTextFont);
          }
        }},
       {"TSecretPanel", [](const AttributeSetter& set, int) { set.Role("Color", crTextBox); }},
@@ -226,7 +224,9 @@ void PaintComponents(QWidget* window, const SchemeColors& colors) {
   }
 }
 
-void ApplyColorScheme(QWidget* window, std::string_view path) { PaintComponents(window, SchemeColorsForPainting(path)); }
+void ApplyColorScheme(QWidget* window, std::string_view path) {
+  PaintComponents(window, SchemeColorsForPainting(path));
+}
 
 void LoadColorScheme(QWidget* window, std::string_view path) {
   if (!FileExists(path)) return;

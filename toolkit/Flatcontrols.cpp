@@ -178,7 +178,6 @@ void PanelBase::paintEvent(QPaintEvent*) {
   }
 }
 
-
 // ---------------------------------------------------------------- check boxes
 
 CheckBoxBase::CheckBoxBase(QWidget* parent)
@@ -219,8 +218,7 @@ void CheckBoxBase::paintEvent(QPaintEvent*) {
   DrawFrame(painter, box, colorBorder_, colorBorder_);
   if (checked_) PaintGlyph(painter, box.adjusted(1, 1, -1, -1), TGlyph::Check, colorCheck_);
   painter.setPen(fontColor_);
-  painter.drawText(rect().adjusted(box.right() + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   DisplayText(Caption()));
+  painter.drawText(rect().adjusted(box.right() + 5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, DisplayText(Caption()));
 }
 
 // ---------------------------------------------------------------- group boxes
@@ -244,7 +242,6 @@ void GroupBoxBase::paintEvent(QPaintEvent*) {
 }
 
 }  // namespace vombrel
-
 
 // The named classes are declared at global scope; their members are defined there too.
 using namespace vombrel;
@@ -287,7 +284,9 @@ void TLabel::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- progress bar
 
 TFlatProgressBar::TFlatProgressBar(QWidget* parent)
-    : FlatControl(parent), colorBorder_(PaletteColor(QPalette::Dark)), colorElement_(PaletteColor(QPalette::Highlight)) {
+    : FlatControl(parent),
+      colorBorder_(PaletteColor(QPalette::Dark)),
+      colorElement_(PaletteColor(QPalette::Highlight)) {
   color_ = PaletteColor(QPalette::Window);
 }
 
@@ -431,4 +430,3 @@ void TSecretPanel::paintEvent(QPaintEvent*) {
   painter.drawText(QRect(x, 0, QFontMetrics(font()).horizontalAdvance(StripText()) + 2, height()),
                    Qt::AlignLeft | Qt::AlignVCenter, StripText());
 }
-

@@ -37,16 +37,14 @@ class HintSwitch : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     switch (event->type()) {
-      case QEvent::ToolTip:
-        return HandleToolTip(watched, static_cast<QHelpEvent*>(event));
+      case QEvent::ToolTip: return HandleToolTip(watched, static_cast<QHelpEvent*>(event));
       case QEvent::MouseButtonPress:
       case QEvent::KeyPress:
       case QEvent::Leave:
       case QEvent::Wheel:
         if (current) current->HideHint();
         break;
-      default:
-        break;
+      default: break;
     }
     return false;
   }

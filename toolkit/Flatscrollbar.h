@@ -18,7 +18,7 @@ enum class TScrollCode : int {
   Track,       // thumb being dragged
   Top,
   Bottom,
-  EndScroll,   // the mouse button was released
+  EndScroll,  // the mouse button was released
 };
 
 }  // namespace vombrel

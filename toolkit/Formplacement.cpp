@@ -49,9 +49,8 @@ QSize TFormPlacement::ScreenSize() const {
 StoredPlacement TFormPlacement::CurrentPlacement() const {
   StoredPlacement placement;
   if (!form_) return placement;
-  const QRect frame = form_->isMinimized() || form_->isMaximized() || form_->isFullScreen()
-                          ? form_->normalGeometry()
-                          : form_->frameGeometry();
+  const QRect frame = form_->isMinimized() || form_->isMaximized() || form_->isFullScreen() ? form_->normalGeometry()
+                                                                                            : form_->frameGeometry();
   placement.showCmd = form_->isMinimized() ? 2 : (form_->isMaximized() ? 3 : 1);
   const QScreen* screen = ScreenOf(form_);
   placement.pixelsPerInch = screen != nullptr ? static_cast<int32_t>(std::lround(screen->logicalDotsPerInch())) : 96;

@@ -108,7 +108,7 @@ class TMRUManager : public QObject {
 };
 
 namespace vombrel {
+using ::BindFormPlacement;
 using ::TFormPlacement;
 using ::TMRUManager;
-using ::BindFormPlacement;
 }  // namespace vombrel

@@ -53,18 +53,13 @@ void StrokeRect(QPainter& p, const QRectF& box, qreal width) {
 void DrawShape(QPainter& p, TGlyph glyph) {
   switch (glyph) {
     case TGlyph::None:
-    case TGlyph::Count:
-      break;
-    case TGlyph::Play:
-      FillPolygon(p, Triangle({4, 2}, {13, 8}, {4, 14}));
-      break;
+    case TGlyph::Count: break;
+    case TGlyph::Play: FillPolygon(p, Triangle({4, 2}, {13, 8}, {4, 14})); break;
     case TGlyph::Pause:
       FillRect(p, 3.5, 3, 3, 10);
       FillRect(p, 9.5, 3, 3, 10);
       break;
-    case TGlyph::Stop:
-      FillRect(p, 3.5, 3.5, 9, 9);
-      break;
+    case TGlyph::Stop: FillRect(p, 3.5, 3.5, 9, 9); break;
     case TGlyph::Previous:
       FillRect(p, 2.5, 3, 2, 10);
       FillPolygon(p, Triangle({13, 3}, {5, 8}, {13, 13}));
@@ -73,9 +68,7 @@ void DrawShape(QPainter& p, TGlyph glyph) {
       FillRect(p, 11.5, 3, 2, 10);
       FillPolygon(p, Triangle({3, 3}, {11, 8}, {3, 13}));
       break;
-    case TGlyph::Record:
-      p.drawEllipse(QRectF(3, 3, 10, 10));
-      break;
+    case TGlyph::Record: p.drawEllipse(QRectF(3, 3, 10, 10)); break;
     case TGlyph::Playlist:
       FillRect(p, 2, 3, 12, 2);
       FillRect(p, 2, 7, 12, 2);
@@ -85,19 +78,15 @@ void DrawShape(QPainter& p, TGlyph glyph) {
       FillRect(p, 7, 2.5, 2, 11);
       FillRect(p, 2.5, 7, 11, 2);
       break;
-    case TGlyph::Remove:
-      FillRect(p, 2.5, 7, 11, 2);
-      break;
+    case TGlyph::Remove: FillRect(p, 2.5, 7, 11, 2); break;
     case TGlyph::Close:
       StrokeLine(p, 4, 4, 12, 12, 2);
       StrokeLine(p, 12, 4, 4, 12, 2);
       break;
-    case TGlyph::Minimise:
-      FillRect(p, 3, 11, 10, 2);
-      break;
+    case TGlyph::Minimise: FillRect(p, 3, 11, 10, 2); break;
     case TGlyph::FullScreen:
-      for (const auto& corner : std::array<std::array<qreal, 4>, 4>{
-               {{2, 2, 1, 1}, {14, 2, -1, 1}, {2, 14, 1, -1}, {14, 14, -1, -1}}}) {
+      for (const auto& corner :
+           std::array<std::array<qreal, 4>, 4>{{{2, 2, 1, 1}, {14, 2, -1, 1}, {2, 14, 1, -1}, {14, 14, -1, -1}}}) {
         StrokeLine(p, corner[0], corner[1], corner[0] + 4 * corner[2], corner[1], 1.5);
         StrokeLine(p, corner[0], corner[1], corner[0], corner[1] + 4 * corner[3], 1.5);
       }
@@ -144,18 +133,10 @@ void DrawShape(QPainter& p, TGlyph glyph) {
       p.drawPath(disc);
       break;
     }
-    case TGlyph::ArrowLeft:
-      FillPolygon(p, Triangle({10.5, 4}, {5, 8}, {10.5, 12}));
-      break;
-    case TGlyph::ArrowRight:
-      FillPolygon(p, Triangle({5.5, 4}, {11, 8}, {5.5, 12}));
-      break;
-    case TGlyph::ArrowUp:
-      FillPolygon(p, Triangle({4, 10.5}, {8, 5}, {12, 10.5}));
-      break;
-    case TGlyph::ArrowDown:
-      FillPolygon(p, Triangle({4, 5.5}, {8, 11}, {12, 5.5}));
-      break;
+    case TGlyph::ArrowLeft: FillPolygon(p, Triangle({10.5, 4}, {5, 8}, {10.5, 12})); break;
+    case TGlyph::ArrowRight: FillPolygon(p, Triangle({5.5, 4}, {11, 8}, {5.5, 12})); break;
+    case TGlyph::ArrowUp: FillPolygon(p, Triangle({4, 10.5}, {8, 5}, {12, 10.5})); break;
+    case TGlyph::ArrowDown: FillPolygon(p, Triangle({4, 5.5}, {8, 11}, {12, 5.5})); break;
     case TGlyph::Check:
       StrokeLine(p, 3, 8.5, 6.5, 12, 2.2);
       StrokeLine(p, 6.5, 12, 13, 4, 2.2);
@@ -166,8 +147,7 @@ void DrawShape(QPainter& p, TGlyph glyph) {
       break;
     case TGlyph::Random:
       StrokeRect(p, QRectF(2.5, 2.5, 11, 11), 1.2);
-      for (const QPointF& dot : {QPointF(5.5, 5.5), QPointF(10.5, 10.5), QPointF(8, 8)})
-        p.drawEllipse(dot, 1.2, 1.2);
+      for (const QPointF& dot : {QPointF(5.5, 5.5), QPointF(10.5, 10.5), QPointF(8, 8)}) p.drawEllipse(dot, 1.2, 1.2);
       break;
     case TGlyph::Info:
       p.drawEllipse(QRectF(7, 2, 2.4, 2.4));
@@ -193,10 +173,10 @@ void PaintGlyph(QPainter& painter, const QRectF& area, TGlyph glyph, const QColo
 
 std::string_view GlyphName(TGlyph glyph) {
   static constexpr std::array<std::string_view, static_cast<int>(TGlyph::Count)> kNames{
-      "none",   "play",        "pause",  "stop",  "previous",   "next",  "record",   "playlist",
-      "add",    "remove",      "close",  "minimise", "full screen", "video size", "magnet", "repeat",
-      "shuffle", "open",       "save",   "view mode", "cd",      "arrow left", "arrow right", "arrow up",
-      "arrow down", "check",   "palette", "random", "info"};
+      "none",       "play",   "pause",   "stop",      "previous",    "next",       "record",      "playlist",
+      "add",        "remove", "close",   "minimise",  "full screen", "video size", "magnet",      "repeat",
+      "shuffle",    "open",   "save",    "view mode", "cd",          "arrow left", "arrow right", "arrow up",
+      "arrow down", "check",  "palette", "random",    "info"};
   const int index = static_cast<int>(glyph);
   if (index < 0 || index >= static_cast<int>(kNames.size())) return "";
   return kNames[static_cast<std::size_t>(index)];

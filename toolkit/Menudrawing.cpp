@@ -111,7 +111,8 @@ class MenuDrawingStyle : public QProxyStyle {
       const QPixmap image = MenuImage(ImageIndexOf(menu, action));
       if (!image.isNull()) p->drawPixmap(r.left() + 3, r.top() + 3, image);
     }
-    p->setPen((option->state & State_Enabled) ? colors.text : option->palette.color(QPalette::Disabled, QPalette::Text));
+    p->setPen((option->state & State_Enabled) ? colors.text
+                                              : option->palette.color(QPalette::Disabled, QPalette::Text));
     p->setFont(item->font);
     QString text = item->text;
     const qsizetype tab = text.indexOf(QLatin1Char('\t'));
@@ -150,11 +151,23 @@ void DrawImage(QPainter& p, int index) {
   };
   switch (index) {
     case 0: tri(3, 10, true); break;
-    case 1: p.drawRect(QRectF(2, 2, 2, 8)); tri(4, 10, false); break;
-    case 2: tri(2, 8, true); p.drawRect(QRectF(8, 2, 2, 8)); break;
-    case 3: p.drawRect(QRectF(3, 2, 2.5, 8)); p.drawRect(QRectF(6.5, 2, 2.5, 8)); break;
+    case 1:
+      p.drawRect(QRectF(2, 2, 2, 8));
+      tri(4, 10, false);
+      break;
+    case 2:
+      tri(2, 8, true);
+      p.drawRect(QRectF(8, 2, 2, 8));
+      break;
+    case 3:
+      p.drawRect(QRectF(3, 2, 2.5, 8));
+      p.drawRect(QRectF(6.5, 2, 2.5, 8));
+      break;
     case 4: p.drawRect(QRectF(2.5, 2.5, 7, 7)); break;
-    case 5: p.drawRect(QRectF(5, 1.5, 2, 9)); p.drawRect(QRectF(1.5, 5, 9, 2)); break;
+    case 5:
+      p.drawRect(QRectF(5, 1.5, 2, 9));
+      p.drawRect(QRectF(1.5, 5, 9, 2));
+      break;
     case 6: p.drawRect(QRectF(2, 8, 8, 2)); break;
     case 7:
       p.setPen(QPen(QColor(0xa0, 0x20, 0x20), 2));
@@ -162,18 +175,29 @@ void DrawImage(QPainter& p, int index) {
       p.drawLine(QPointF(9, 3), QPointF(3, 9));
       break;
     case 8:
-      p.setBrush(QColor(0xd0, 0x30, 0x30)); p.drawRect(QRectF(1, 1, 5, 5));
-      p.setBrush(QColor(0x30, 0xa0, 0x30)); p.drawRect(QRectF(6, 1, 5, 5));
-      p.setBrush(QColor(0x30, 0x50, 0xd0)); p.drawRect(QRectF(1, 6, 5, 5));
-      p.setBrush(QColor(0xe0, 0xc0, 0x20)); p.drawRect(QRectF(6, 6, 5, 5));
+      p.setBrush(QColor(0xd0, 0x30, 0x30));
+      p.drawRect(QRectF(1, 1, 5, 5));
+      p.setBrush(QColor(0x30, 0xa0, 0x30));
+      p.drawRect(QRectF(6, 1, 5, 5));
+      p.setBrush(QColor(0x30, 0x50, 0xd0));
+      p.drawRect(QRectF(1, 6, 5, 5));
+      p.setBrush(QColor(0xe0, 0xc0, 0x20));
+      p.drawRect(QRectF(6, 6, 5, 5));
       break;
     case 9:
-      p.drawRect(QRectF(1, 3, 10, 1.5)); p.drawRect(QRectF(1, 7.5, 10, 1.5));
-      p.drawEllipse(QRectF(6, 1.5, 4, 4)); p.drawEllipse(QRectF(2, 6, 4, 4));
+      p.drawRect(QRectF(1, 3, 10, 1.5));
+      p.drawRect(QRectF(1, 7.5, 10, 1.5));
+      p.drawEllipse(QRectF(6, 1.5, 4, 4));
+      p.drawEllipse(QRectF(2, 6, 4, 4));
       break;
     case 10: {
       QPainterPath path;
-      path.moveTo(1, 4); path.lineTo(4, 4); path.lineTo(7, 1); path.lineTo(7, 11); path.lineTo(4, 8); path.lineTo(1, 8);
+      path.moveTo(1, 4);
+      path.lineTo(4, 4);
+      path.lineTo(7, 1);
+      path.lineTo(7, 11);
+      path.lineTo(4, 8);
+      path.lineTo(1, 8);
       path.closeSubpath();
       p.drawPath(path);
       p.setPen(QPen(QColor(0x30, 0x78, 0xd8), 1));
@@ -187,10 +211,14 @@ void DrawImage(QPainter& p, int index) {
       p.drawLine(QPointF(5, 9), QPointF(10, 2));
       break;
     case 12:
-      p.setBrush(QColor(0x90, 0x90, 0xa0)); p.drawEllipse(QRectF(1, 1, 10, 10));
-      p.setBrush(Qt::white); p.drawEllipse(QRectF(4.5, 4.5, 3, 3));
+      p.setBrush(QColor(0x90, 0x90, 0xa0));
+      p.drawEllipse(QRectF(1, 1, 10, 10));
+      p.setBrush(Qt::white);
+      p.drawEllipse(QRectF(4.5, 4.5, 3, 3));
       break;
-    case 13: for (int y : {2, 5, 8}) p.drawRect(QRectF(1, y, 10, 1.8)); break;
+    case 13:
+      for (int y : {2, 5, 8}) p.drawRect(QRectF(1, y, 10, 1.8));
+      break;
     default: break;
   }
 }

@@ -99,9 +99,9 @@ void TranslateComponent(const ComponentTexts& texts, QObject* component) {
   const std::string className = ComponentClassName(component);
   if (className == "TSpeedItem") return texts.CaptionAndHint();
   if (className == "TLabel") return TranslateLabel(texts, component);
-  if (IsOneOf(className, {"TBitBtn", "TSpeedButton", "TPNGButton", "TGroupBox", "TFlatGroupBox", "TPanel",
-                          "TMenuItem", "TCheckBox", "TFlatCheckBox", "TRxSpeedButton", "TFlatButton",
-                          "TFlatSpeedButton", "TFlatPanel", "TFlatTitlebar"}))
+  if (IsOneOf(className, {"TBitBtn", "TSpeedButton", "TPNGButton", "TGroupBox", "TFlatGroupBox", "TPanel", "TMenuItem",
+                          "TCheckBox", "TFlatCheckBox", "TRxSpeedButton", "TFlatButton", "TFlatSpeedButton",
+                          "TFlatPanel", "TFlatTitlebar"}))
     return texts.CaptionAndHint();
   if (IsOneOf(className, {"TSecretPanel", "THintBox"})) return TranslateLines(texts, component);
   if (IsOneOf(className, {"TComboBox", "TFlatComboBox"})) return TranslateItems(texts, component);

@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "toolkit/Colorscheme.h"

@@ -52,8 +52,8 @@ std::vector<Field> Describe(const std::string& path, const std::optional<TrackIn
   const vombrel::TagPanelTexts empty;
   const vombrel::TagPanelTexts& t = info ? info->Tags : empty;
   const std::pair<const char*, const std::string*> tags[] = {
-      {"TagTitolo", &t.TagTitolo},   {"TagArtista", &t.TagArtista}, {"TagAlbum", &t.TagAlbum},
-      {"TagAnno", &t.TagAnno},       {"TagTraccia", &t.TagTraccia}, {"TagCommento", &t.TagCommento},
+      {"TagTitolo", &t.TagTitolo}, {"TagArtista", &t.TagArtista}, {"TagAlbum", &t.TagAlbum},
+      {"TagAnno", &t.TagAnno},     {"TagTraccia", &t.TagTraccia}, {"TagCommento", &t.TagCommento},
       {"TagGenere", &t.TagGenere}};
   for (const auto& [key, value] : tags) fields.emplace_back(key, info ? JsonString(*value) : "null");
   fields.emplace_back("LabelBitRate", info ? JsonString(info->LabelBitRate) : "null");
@@ -103,11 +103,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--json") json = true;
+    if (arg == "--json")
+      json = true;
     else if (arg == "--help" || arg == "-h") {
       std::cout << "usage: vombrel-info [--json] FILE...\n";
       return 0;
-    } else files.push_back(arg);
+    } else
+      files.push_back(arg);
   }
   if (files.empty()) {
     std::cerr << "usage: vombrel-info [--json] FILE...\n";
@@ -124,8 +126,10 @@ int main(int argc, char** argv) {
       status = 1;
     }
     const auto fields = Describe(files[i], info, error);
-    if (json) PrintJson(fields);
-    else PrintText(fields, i == 0);
+    if (json)
+      PrintJson(fields);
+    else
+      PrintText(fields, i == 0);
   }
   return status;
 }

@@ -19,9 +19,7 @@ constexpr auto kRetryPause = std::chrono::seconds(2);
 
 std::string TextOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
 
-TChannelVolumes FromCVolume(const pa_cvolume& cv) {
-  return TChannelVolumes(cv.values, cv.values + cv.channels);
-}
+TChannelVolumes FromCVolume(const pa_cvolume& cv) { return TChannelVolumes(cv.values, cv.values + cv.channels); }
 
 // The volumes for a device of `channels` channels: as given, the last given value for
 // channels beyond them.
@@ -71,25 +69,35 @@ class PulseSoundServer final : public TSoundServer {
 
   std::string ServerName() override {
     std::string name;
-    Query([&](pa_context* c, Waiter* w) {
-      return pa_context_get_server_info(c, [](pa_context*, const pa_server_info* i, void* u) {
-        auto* w = static_cast<Waiter*>(u);
-        if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->server_name);
-        w->Finish(i != nullptr);
-      }, w);
-    }, &name);
+    Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_get_server_info(
+              c,
+              [](pa_context*, const pa_server_info* i, void* u) {
+                auto* w = static_cast<Waiter*>(u);
+                if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->server_name);
+                w->Finish(i != nullptr);
+              },
+              w);
+        },
+        &name);
     return name;
   }
 
   std::optional<std::string> DefaultSourceName() override {
     std::string name;
-    const bool ok = Query([&](pa_context* c, Waiter* w) {
-      return pa_context_get_server_info(c, [](pa_context*, const pa_server_info* i, void* u) {
-        auto* w = static_cast<Waiter*>(u);
-        if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->default_source_name);
-        w->Finish(i != nullptr);
-      }, w);
-    }, &name);
+    const bool ok = Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_get_server_info(
+              c,
+              [](pa_context*, const pa_server_info* i, void* u) {
+                auto* w = static_cast<Waiter*>(u);
+                if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->default_source_name);
+                w->Finish(i != nullptr);
+              },
+              w);
+        },
+        &name);
     if (!ok) return std::nullopt;
     return name;
   }
@@ -133,25 +141,30 @@ class PulseSoundServer final : public TSoundServer {
   }
 
   bool SetSourceMute(const std::string& source, bool mute) override {
-    return Query([&](pa_context* c, Waiter* w) {
-      return pa_context_set_source_mute_by_name(c, source.c_str(), mute ? 1 : 0, &SuccessCallback, w);
-    }, nullptr);
+    return Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_set_source_mute_by_name(c, source.c_str(), mute ? 1 : 0, &SuccessCallback, w);
+        },
+        nullptr);
   }
 
   bool SetSourcePort(const std::string& source, const std::string& port) override {
-    return Query([&](pa_context* c, Waiter* w) {
-      return pa_context_set_source_port_by_name(c, source.c_str(), port.c_str(), &SuccessCallback, w);
-    }, nullptr);
+    return Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_set_source_port_by_name(c, source.c_str(), port.c_str(), &SuccessCallback, w);
+        },
+        nullptr);
   }
 
   bool SetDefaultSource(const std::string& source) override {
-    return Query([&](pa_context* c, Waiter* w) {
-      return pa_context_set_default_source(c, source.c_str(), &SuccessCallback, w);
-    }, nullptr);
+    return Query(
+        [&](pa_context* c, Waiter* w) { return pa_context_set_default_source(c, source.c_str(), &SuccessCallback, w); },
+        nullptr);
   }
 
  private:
-  using SetVolumeByName = pa_operation* (*)(pa_context*, const char*, const pa_cvolume*, pa_context_success_cb_t, void*);
+  using SetVolumeByName = pa_operation* (*)(pa_context*, const char*, const pa_cvolume*, pa_context_success_cb_t,
+                                            void*);
 
   // Sets the volumes of a device whose channel count `info` tells.
   bool SetVolume(const std::optional<struct DeviceInfo>& info, const std::string& name, const TChannelVolumes& volumes,
@@ -211,18 +224,22 @@ class PulseSoundServer final : public TSoundServer {
 
   std::optional<DeviceInfo> SinkInfo(const std::string& sink) {
     std::vector<DeviceInfo> infos;
-    const bool ok = Query([&](pa_context* c, Waiter* w) {
-      return pa_context_get_sink_info_by_name(c, sink.c_str(), &SinkInfoCallback, w);
-    }, &infos);
+    const bool ok = Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_get_sink_info_by_name(c, sink.c_str(), &SinkInfoCallback, w);
+        },
+        &infos);
     if (!ok || infos.empty()) return std::nullopt;
     return infos.front();
   }
 
   std::optional<DeviceInfo> SourceInfo(const std::string& source) {
     std::vector<DeviceInfo> infos;
-    const bool ok = Query([&](pa_context* c, Waiter* w) {
-      return pa_context_get_source_info_by_name(c, source.c_str(), &SourceInfoCallback, w);
-    }, &infos);
+    const bool ok = Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_get_source_info_by_name(c, source.c_str(), &SourceInfoCallback, w);
+        },
+        &infos);
     if (!ok || infos.empty()) return std::nullopt;
     return infos.front();
   }

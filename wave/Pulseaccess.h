@@ -30,7 +30,7 @@ struct TSoundDevice {
   std::string description;  // what the user sees ("Monitor of Null Output")
   bool isMonitor = false;   // a source that records what a sink plays
   std::vector<TSoundPort> ports;
-  std::string activePort;   // empty when the device has no ports
+  std::string activePort;  // empty when the device has no ports
 };
 
 // Per-channel volumes, channel 0 first, each 0 .. kPulseVolumeNorm (and beyond).

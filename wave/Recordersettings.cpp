@@ -146,14 +146,10 @@ struct PresetKey {
   std::string TRecorderPreset::*field;
 };
 constexpr PresetKey kPresetKeys[] = {
-    {"Sorgente", &TRecorderPreset::Sorgente},
-    {"Destinazione", &TRecorderPreset::Destinazione},
-    {"Canali", &TRecorderPreset::Canali},
-    {"Bits", &TRecorderPreset::Bits},
-    {"Frequenza", &TRecorderPreset::Frequenza},
-    {"FileDestinazione", &TRecorderPreset::FileDestinazione},
-    {"OraInizio", &TRecorderPreset::OraInizio},
-    {"OraFine", &TRecorderPreset::OraFine},
+    {"Sorgente", &TRecorderPreset::Sorgente},   {"Destinazione", &TRecorderPreset::Destinazione},
+    {"Canali", &TRecorderPreset::Canali},       {"Bits", &TRecorderPreset::Bits},
+    {"Frequenza", &TRecorderPreset::Frequenza}, {"FileDestinazione", &TRecorderPreset::FileDestinazione},
+    {"OraInizio", &TRecorderPreset::OraInizio}, {"OraFine", &TRecorderPreset::OraFine},
 };
 
 }  // namespace

@@ -23,9 +23,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kNoMemoryText = "Unable to allocate or lock memory.";
 constexpr auto kStartTimeout = std::chrono::milliseconds(3000);
 
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-}
+double NowMs() { return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count(); }
 
 double ThreadCpuSeconds() {
   timespec ts{};
@@ -230,7 +228,8 @@ int TWaveAudioIn::Capture::Start(const pa_sample_spec& spec, const std::string& 
     return PA_ERR_INTERNAL;
   }
   pa_context_set_state_callback(context, &CaptureCallbacks::ContextState, this);
-  if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 || pa_threaded_mainloop_start(loop) < 0) {
+  if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+      pa_threaded_mainloop_start(loop) < 0) {
     const int code = pa_context_errno(context);
     pa_threaded_mainloop_unlock(loop);
     return code != 0 ? code : PA_ERR_CONNECTIONREFUSED;

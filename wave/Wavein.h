@@ -26,14 +26,14 @@ namespace vombrel {
 
 // What one recording's engine thread measured; read with CaptureStats() (any thread).
 struct TCaptureStats {
-  uint64_t bytesWritten = 0;        // handed to DoData and accepted
-  uint64_t bytesMissing = 0;        // gaps the server reported in the stream
-  uint32_t overflows = 0;           // times the server had to drop sound it could not hand over
+  uint64_t bytesWritten = 0;  // handed to DoData and accepted
+  uint64_t bytesMissing = 0;  // gaps the server reported in the stream
+  uint32_t overflows = 0;     // times the server had to drop sound it could not hand over
   uint32_t buffersWritten = 0;
-  double maxArrivalToWriteMs = 0;   // a full buffer's last byte arriving -> its DoData returning
-  double threadCpuSeconds = 0;      // CPU time of the engine thread while capturing
-  double startupSeconds = 0;        // wall time from the device's start to its first sound
-  double capturedSeconds = 0;       // wall time from the first sound to the close
+  double maxArrivalToWriteMs = 0;  // a full buffer's last byte arriving -> its DoData returning
+  double threadCpuSeconds = 0;     // CPU time of the engine thread while capturing
+  double startupSeconds = 0;       // wall time from the device's start to its first sound
+  double capturedSeconds = 0;      // wall time from the first sound to the close
 };
 
 class TWaveAudioIn : public TWaveAudioIO {

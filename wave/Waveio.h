@@ -17,7 +17,7 @@ inline constexpr int WAVE_MAPPER = -1;
 
 // Error codes of the engine besides the sound server's own (which are positive and have
 // the server's texts).
-inline constexpr int kWaveErrorGeneral = -1;  // a write of captured bytes failed
+inline constexpr int kWaveErrorGeneral = -1;   // a write of captured bytes failed
 inline constexpr int kWaveErrorNoMemory = -7;  // a buffer could not be had
 
 class TWaveAudioIO {

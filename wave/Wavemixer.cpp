@@ -13,8 +13,12 @@ std::string MixerNameOf(const std::string& text, size_t maxBytes) {
 }
 
 namespace {
-std::string DeviceTitle(const TSoundDevice& d) { return MixerNameOf(d.description.empty() ? d.name : d.description, kMixerLineNameMax); }
-std::string PortTitle(const TSoundPort& p) { return MixerNameOf(p.description.empty() ? p.name : p.description, kMixerLineNameMax); }
+std::string DeviceTitle(const TSoundDevice& d) {
+  return MixerNameOf(d.description.empty() ? d.name : d.description, kMixerLineNameMax);
+}
+std::string PortTitle(const TSoundPort& p) {
+  return MixerNameOf(p.description.empty() ? p.name : p.description, kMixerLineNameMax);
+}
 }  // namespace
 
 StringList SelectListOf(const TSoundDevice& source) {

@@ -26,10 +26,10 @@ enum TMixerControlType { mcVolume, mcMute, mcSelect, mcMix };
 
 // Result codes stored in a line.
 inline constexpr int MMSYSERR_NOERROR = 0;
-inline constexpr int MMSYSERR_ERROR = 1;         // the server did not answer or refused
-inline constexpr int MMSYSERR_INVALPARAM = 11;   // the name is not in the select list
-inline constexpr int MIXERR_INVALLINE = 1024;    // no such line
-inline constexpr int MIXERR_INVALCONTROL = 1025; // the line has no such control
+inline constexpr int MMSYSERR_ERROR = 1;          // the server did not answer or refused
+inline constexpr int MMSYSERR_INVALPARAM = 11;    // the name is not in the select list
+inline constexpr int MIXERR_INVALLINE = 1024;     // no such line
+inline constexpr int MIXERR_INVALCONTROL = 1025;  // the line has no such control
 
 // Longest line name and mixer name, in bytes (cut on a character boundary).
 inline constexpr size_t kMixerLineNameMax = 63;

@@ -74,8 +74,8 @@ class TMemoryStream : public TByteStream {
 struct TWaveHeaderInfo {
   TWaveFormatEx format;
   uint32_t riffSize = 0;
-  uint32_t dataSize = 0;      // as written in the header
-  uint64_t dataOffset = 0;    // first sample byte
+  uint32_t dataSize = 0;    // as written in the header
+  uint64_t dataOffset = 0;  // first sample byte
 };
 
 // Reads the RIFF header: "RIFF"/"WAVE", then chunks until "fmt " (at least 16 bytes) and

@@ -13,23 +13,38 @@ namespace vombrel {
 // (k - 1) / 4 and variant (k - 1) % 4.
 enum TPCMFormat : int {
   nonePCM,
-  Mono8Bit8000Hz, Stereo8bit8000Hz, Mono16bit8000Hz, Stereo16bit8000Hz,
-  Mono8bit11025Hz, Stereo8bit11025Hz, Mono16bit11025Hz, Stereo16bit11025Hz,
-  Mono8bit22050Hz, Stereo8bit22050Hz, Mono16bit22050Hz, Stereo16bit22050Hz,
-  Mono8bit44100Hz, Stereo8bit44100Hz, Mono16bit44100Hz, Stereo16bit44100Hz,
-  Mono8bit48000Hz, Stereo8bit48000Hz, Mono16bit48000Hz, Stereo16bit48000Hz,
+  Mono8Bit8000Hz,
+  Stereo8bit8000Hz,
+  Mono16bit8000Hz,
+  Stereo16bit8000Hz,
+  Mono8bit11025Hz,
+  Stereo8bit11025Hz,
+  Mono16bit11025Hz,
+  Stereo16bit11025Hz,
+  Mono8bit22050Hz,
+  Stereo8bit22050Hz,
+  Mono16bit22050Hz,
+  Stereo16bit22050Hz,
+  Mono8bit44100Hz,
+  Stereo8bit44100Hz,
+  Mono16bit44100Hz,
+  Stereo16bit44100Hz,
+  Mono8bit48000Hz,
+  Stereo8bit48000Hz,
+  Mono16bit48000Hz,
+  Stereo16bit48000Hz,
 };
 inline constexpr int kPCMFormatCount = 21;
 
 // The 18-byte wave format record (little-endian in files).
 struct TWaveFormatEx {
-  uint16_t formatTag = 0;       // 1 = PCM
+  uint16_t formatTag = 0;  // 1 = PCM
   uint16_t channels = 0;
   uint32_t samplesPerSec = 0;
   uint32_t avgBytesPerSec = 0;  // blockAlign * samplesPerSec
   uint16_t blockAlign = 0;      // channels * bitsPerSample / 8
   uint16_t bitsPerSample = 0;
-  uint16_t cbSize = 0;          // extra size, 0 for PCM
+  uint16_t cbSize = 0;  // extra size, 0 for PCM
   bool operator==(const TWaveFormatEx&) const = default;
 };
 inline constexpr uint16_t WAVE_FORMAT_PCM = 1;

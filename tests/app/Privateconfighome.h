@@ -12,9 +12,9 @@
 namespace vombrel::testing {
 
 inline std::filesystem::path MakePrivateConfigHome(const std::string& tag) {
-  const std::filesystem::path root =
-      std::filesystem::temp_directory_path() / ("vombrel-" + tag + "-" + std::to_string(getpid()) + "-" +
-                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  const std::filesystem::path root = std::filesystem::temp_directory_path() /
+                                     ("vombrel-" + tag + "-" + std::to_string(getpid()) + "-" +
+                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root);
   setenv("XDG_CONFIG_HOME", root.c_str(), 1);

@@ -28,8 +28,8 @@ class ScriptedEngine : public TBasePlayer {
   explicit ScriptedEngine(UiDispatcher& dispatcher) : TBasePlayer(nullptr, dispatcher) {}
 
   std::map<std::string, ScriptedFile> files;  // files not listed fail to open
-  std::set<std::string> throwing;              // names of operations that throw
-  std::vector<std::string> calls;              // "Open x", "Play", "SetPosition 100", ...
+  std::set<std::string> throwing;             // names of operations that throw
+  std::vector<std::string> calls;             // "Open x", "Play", "SetPosition 100", ...
   PlayerMode mode = PlayerMode::NotReady;
   int32_t position = 0;
   int32_t length = 0;

@@ -266,10 +266,10 @@ TEST_F(Editor, BadFieldTextNamesTheFirstBadFieldAndKeepsTheColour) {
     std::string named;
   };
   const std::vector<Case> cases{
-      {"abc", "2", "3", "abc"},        {"", "2", "3", ""},
-      {"1", " 2 ", "3", " 2 "},        {"1", "2", "99999999999", "99999999999"},
-      {"r!", "g!", "4", "g!"},         {"r!", "g!", "b!", "b!"},
-      {"1", "0x1G", "3", "0x1G"},      {"1e3", "2", "3", "1e3"},
+      {"abc", "2", "3", "abc"},   {"", "2", "3", ""},
+      {"1", " 2 ", "3", " 2 "},   {"1", "2", "99999999999", "99999999999"},
+      {"r!", "g!", "4", "g!"},    {"r!", "g!", "b!", "b!"},
+      {"1", "0x1G", "3", "0x1G"}, {"1e3", "2", "3", "1e3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.named);
@@ -322,7 +322,7 @@ std::map<std::string, QColor> PreviewAttributes(const TFormColori& e) {
 }
 
 TEST_F(Editor, SetRoleColorRepaintsExactlyThePartsOfTheRole) {
-  const std::vector<std::string> buttons{"ButtonPlay", "ButtonPrev", "ButtonNext",
+  const std::vector<std::string> buttons{"ButtonPlay",  "ButtonPrev", "ButtonNext",
                                          "ButtonPause", "ButtonStop", "ButtonSplash"};
   auto onButtons = [&](std::vector<std::string> attributes) {
     std::vector<std::string> all;
@@ -341,8 +341,7 @@ TEST_F(Editor, SetRoleColorRepaintsExactlyThePartsOfTheRole) {
       {crScroll, {"PosizioneFinto.Color"}},
       {crThumb, {"ThumbFinto.Color"}},
       {crTitle, {"Titlebar.Color"}},
-      {crTextFont,
-       {"Tempo.FontColor", "Durata.FontColor", "SeparatoreTempo.FontColor", "LabelRiproduzione.FontColor"}},
+      {crTextFont, {"Tempo.FontColor", "Durata.FontColor", "SeparatoreTempo.FontColor", "LabelRiproduzione.FontColor"}},
       {crTitleFont, {"Titlebar.FontColor"}},
       {crTextBox, {"PannelloInfo.Color"}},
   };
@@ -368,10 +367,10 @@ TEST_F(Editor, SetRoleColorRepaintsExactlyThePartsOfTheRole) {
 TEST_F(Editor, PreviewClicksPickTheirRoles) {
   TFormColori& e = Open();
   const std::vector<std::pair<QWidget*, int>> clicks{
-      {e.Titlebar, crTitle},      {e.Pannello, crFace},         {e.ButtonPlay, crButtonFace},
+      {e.Titlebar, crTitle},           {e.Pannello, crFace},         {e.ButtonPlay, crButtonFace},
       {e.PannelloScorrimento, crFace}, {e.PosizioneFinto, crScroll}, {e.ButtonSplash, crButtonFace},
-      {e.ThumbFinto, crThumb},    {e.PannelloPulsanti, crFace}, {e.PannelloInfo, crTextBox},
-      {e.ButtonStop, crButtonFace}, {e.Tempo, crTextBox},       {e.LabelRiproduzione, crTextBox},
+      {e.ThumbFinto, crThumb},         {e.PannelloPulsanti, crFace}, {e.PannelloInfo, crTextBox},
+      {e.ButtonStop, crButtonFace},    {e.Tempo, crTextBox},         {e.LabelRiproduzione, crTextBox},
   };
   for (const auto& [part, role] : clicks) {
     SCOPED_TRACE(part->objectName().toStdString());
@@ -454,8 +453,8 @@ TEST_F(Editor, StoredSchemesLoadAndBadOnesChangeNothing) {
   const SchemeColors stored = Numbered();
   ASSERT_TRUE(WriteSchemeFile((ColorsFolder() / "Buono.clr").string(), stored, SchemeFileOrder::Named));
   std::string missingKey = FormatSchemeFile(stored, SchemeFileOrder::Named);
-  missingKey.erase(missingKey.find("Thumb="), missingKey.find("\r\n", missingKey.find("Thumb=")) + 2 -
-                                                  missingKey.find("Thumb="));
+  missingKey.erase(missingKey.find("Thumb="),
+                   missingKey.find("\r\n", missingKey.find("Thumb=")) + 2 - missingKey.find("Thumb="));
   WriteAll(ColorsFolder() / "SenzaChiave.clr", missingKey);
   WriteAll(ColorsFolder() / "Testo.clr", "Face=grigio\r\n");
   TFormColori& e = Open();

@@ -14,7 +14,7 @@ TEST(FormatTime, HoursMinutesSeconds) {
   const struct {
     int32_t ms;
     const char* text;
-  } cases[] = {{0, "0.00.00"},        {999, "0.00.00"},       {59999, "0.00.59"}, {60000, "0.01.00"},
+  } cases[] = {{0, "0.00.00"},       {999, "0.00.00"},       {59999, "0.00.59"}, {60000, "0.01.00"},
                {3725000, "1.02.05"}, {36000000, "10.00.00"}, {-5000, "0.00.00"}};
   for (const auto& c : cases) EXPECT_EQ(FormatTime(c.ms), c.text) << c.ms;
 }
@@ -67,7 +67,8 @@ TEST(WalkCommandLine, LastArgumentFirstAndSwitchForms) {
 // A relative name after the ":" that names an existing file is the file whole; one that
 // names nothing is split at its first "/" or "-" as before.
 TEST(WalkCommandLine, ExistingFileNamesKeepTheirDashes) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("vombrel-walk-" + std::to_string(getpid()));
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("vombrel-walk-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "my-song.mp3") << "x";
   const std::string f = folder.string();
@@ -83,9 +84,12 @@ TEST(AbsoluteFileArgument, RelativeNamesJoinTheFolder) {
     const char* file;
     const char* folder;
     const char* result;
-  } cases[] = {{"song.mp3", "/home/u", "/home/u/song.mp3"}, {"song.mp3", "/home/u/", "/home/u/song.mp3"},
-               {"../a.ogg", "/home/u", "/home/u/../a.ogg"}, {"/abs.mp3", "/home/u", "/abs.mp3"},
-               {"", "/home/u", ""},                         {"song.mp3", "", "song.mp3"},
+  } cases[] = {{"song.mp3", "/home/u", "/home/u/song.mp3"},
+               {"song.mp3", "/home/u/", "/home/u/song.mp3"},
+               {"../a.ogg", "/home/u", "/home/u/../a.ogg"},
+               {"/abs.mp3", "/home/u", "/abs.mp3"},
+               {"", "/home/u", ""},
+               {"song.mp3", "", "song.mp3"},
                {"song.mp3", "/", "/song.mp3"}};
   for (const auto& c : cases) EXPECT_EQ(AbsoluteFileArgument(c.file, c.folder), c.result) << c.file;
 }
@@ -111,9 +115,9 @@ TEST(WindowingPlatform, X11UnlessTheUserChoseOrThereIsNoDisplay) {
     const char* userPlatform;
     const char* display;
     PlatformChoice choice;
-  } cases[] = {{nullptr, ":0", PlatformChoice::X11},       {"", ":1", PlatformChoice::X11},
+  } cases[] = {{nullptr, ":0", PlatformChoice::X11},          {"", ":1", PlatformChoice::X11},
                {"wayland", ":0", PlatformChoice::UserChoice}, {"offscreen", nullptr, PlatformChoice::UserChoice},
-               {nullptr, nullptr, PlatformChoice::NoXServer},  {nullptr, "", PlatformChoice::NoXServer}};
+               {nullptr, nullptr, PlatformChoice::NoXServer}, {nullptr, "", PlatformChoice::NoXServer}};
   for (const auto& c : cases)
     EXPECT_EQ(DecideWindowingPlatform(c.userPlatform, c.display), c.choice)
         << (c.userPlatform ? c.userPlatform : "-") << " " << (c.display ? c.display : "-");

@@ -4,13 +4,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QMessageBox>
-#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
@@ -61,12 +61,12 @@ class Media {
     fs::create_directories(folder);
     auto make = [&](const std::string& name, const std::string& arguments) {
       const std::string path = (folder / name).string();
-      Run("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 " + arguments + " '" + path +
-          "' </dev/null");
+      Run("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 " + arguments + " '" + path + "' </dev/null");
       return path;
     };
-    const std::string tags = "-metadata title='Sine Song' -metadata artist='Test Artist' -metadata album='Tones' "
-                             "-metadata track=7 -metadata genre=Rock ";
+    const std::string tags =
+        "-metadata title='Sine Song' -metadata artist='Test Artist' -metadata album='Tones' "
+        "-metadata track=7 -metadata genre=Rock ";
     mp3 = make("song.mp3", tags + "-b:a 128k -id3v2_version 3");
     mp3Untagged = make("plain.mp3", "-b:a 64k -write_xing 0 -id3v2_version 0");
     ogg = make("tone.ogg", tags + "-c:a libvorbis");
@@ -82,9 +82,7 @@ class Media {
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = testing::MakePrivateConfigHome("app");
-  }
+  void SetUp() override { root_ = testing::MakePrivateConfigHome("app"); }
   void TearDown() override {
     window_.reset();
     FreeMessages();
@@ -499,8 +497,9 @@ TEST_F(MainWindow, OpenDialogFilterFromTheAssociations) {
   std::ofstream(UserFolder() / "Associations.cfg", std::ios::binary) << "ogg\r\nmp3\r\n\r\nMP3\r\n";
   TFormVombrel& w = Open();
   EXPECT_EQ(w.Associations(), (StringList{"mp3", "ogg"}));
-  EXPECT_EQ(w.OpenFilter(), "Media files (*.mp3;*.ogg;)|*.MP3;*.OGG;|mp3 file (*.MP3)|*.MP3|ogg file (*.OGG)|*.OGG|"
-                            "All types (*.*)|*.*");
+  EXPECT_EQ(w.OpenFilter(),
+            "Media files (*.mp3;*.ogg;)|*.MP3;*.OGG;|mp3 file (*.MP3)|*.MP3|ogg file (*.OGG)|*.OGG|"
+            "All types (*.*)|*.*");
 }
 
 TEST_F(MainWindow, HandOverMessages) {

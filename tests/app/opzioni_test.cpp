@@ -435,8 +435,8 @@ TEST_F(Options, ExtensionDialogHandsOverTheTextAsTyped) {
   Main();
   for (const QString& typed : {QString(" .a/b "), QString("")}) {
     QString received = "untouched";
-    QPointer<TFormNomeEstensione> dialog =
-        new TFormNomeEstensione(window_.get(), [&](const QString& text) { received = text; });
+    QPointer<TFormNomeEstensione> dialog = new TFormNomeEstensione(window_.get(),
+                                                                   [&](const QString& text) { received = text; });
     dialog->open();
     EXPECT_EQ(dialog->size(), QSize(183, 83));
     EXPECT_EQ(dialog->windowTitle(), "Extension");  // the current language, applied on show
@@ -462,13 +462,13 @@ TEST(VirtualKeyOfKeyEvent, QtKeysGiveTheShortcutCodes) {
     Qt::KeyboardModifiers modifiers;
     int code;
   } cases[] = {
-      {Qt::Key_A, Qt::NoModifier, 65},           {Qt::Key_Z, Qt::ShiftModifier, 90},
-      {Qt::Key_0, Qt::NoModifier, 48},           {Qt::Key_7, Qt::KeypadModifier, 103},
-      {Qt::Key_Exclam, Qt::ShiftModifier, '1'},  {Qt::Key_F1, Qt::NoModifier, 112},
-      {Qt::Key_F15, Qt::NoModifier, 126},        {Qt::Key_F24, Qt::NoModifier, 135},
-      {Qt::Key_Escape, Qt::NoModifier, 27},      {Qt::Key_Control, Qt::ControlModifier, 17},
-      {Qt::Key_Space, Qt::NoModifier, 32},       {Qt::Key_Delete, Qt::NoModifier, 46},
-      {Qt::Key_PageUp, Qt::NoModifier, 33},      {Qt::Key_Enter, Qt::KeypadModifier, 13},
+      {Qt::Key_A, Qt::NoModifier, 65},          {Qt::Key_Z, Qt::ShiftModifier, 90},
+      {Qt::Key_0, Qt::NoModifier, 48},          {Qt::Key_7, Qt::KeypadModifier, 103},
+      {Qt::Key_Exclam, Qt::ShiftModifier, '1'}, {Qt::Key_F1, Qt::NoModifier, 112},
+      {Qt::Key_F15, Qt::NoModifier, 126},       {Qt::Key_F24, Qt::NoModifier, 135},
+      {Qt::Key_Escape, Qt::NoModifier, 27},     {Qt::Key_Control, Qt::ControlModifier, 17},
+      {Qt::Key_Space, Qt::NoModifier, 32},      {Qt::Key_Delete, Qt::NoModifier, 46},
+      {Qt::Key_PageUp, Qt::NoModifier, 33},     {Qt::Key_Enter, Qt::KeypadModifier, 13},
       {Qt::Key_Eacute, Qt::NoModifier, 0},
   };
   for (const auto& c : cases) {

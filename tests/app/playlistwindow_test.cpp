@@ -34,9 +34,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 class PlaylistWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = testing::MakePrivateConfigHome("playlist");
-  }
+  void SetUp() override { root_ = testing::MakePrivateConfigHome("playlist"); }
   void TearDown() override {
     main_.reset();
     FreeMessages();
@@ -422,11 +420,11 @@ TEST_F(PlaylistWindow, ResizingKeepsTheTitleButtonsAtTheRight) {
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(start), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   QApplication::sendEvent(list.PnlResizer, &press);
-  QMouseEvent move(QEvent::MouseMove, QPointF(32, 12), QPointF(start + QPoint(30, 10)), Qt::NoButton,
-                   Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(32, 12), QPointF(start + QPoint(30, 10)), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(list.PnlResizer, &move);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(32, 12), QPointF(start + QPoint(30, 10)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(32, 12), QPointF(start + QPoint(30, 10)), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(list.PnlResizer, &release);
   EXPECT_EQ(list.size(), QSize(430, 510));
   EXPECT_EQ(list.PnlResizer->geometry().bottomRight(),

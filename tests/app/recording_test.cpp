@@ -4,14 +4,14 @@
 // null sink of the test's own on the test environment's sound server.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QAction>
 #include <QImage>
-#include <QMenu>
-#include <QPointer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStandardItemModel>
 #include <chrono>
 #include <cmath>
@@ -108,7 +108,8 @@ class RecorderWindow : public ::testing::Test {
     root_ = testing::MakePrivateConfigHome("recwin");
     InitSharedConfig("Kelvatro/Vombrel");
     server_.sources = {
-        {"alsa_input.analog", "Built-in Audio",
+        {"alsa_input.analog",
+         "Built-in Audio",
          false,
          {{"mic", "Microphone", true}, {"line", "Line In", true}, {"headset", "Headset Microphone", false}},
          "line"},
@@ -230,7 +231,7 @@ TEST_F(RecorderWindow, BlankDestinationAndBadTimesShowTheirBoxes) {
     bool armed;
   };
   const Case cases[] = {{"25:61", "10:00", false}, {"  :  ", "10:00", false}, {"10:00", "7:5", false},
-                        {"9:30", "  :  ", false},  {" 9:30", "23:59", true}, {"9 :30", "23:59", true}};
+                        {"9:30", "  :  ", false},  {" 9:30", "23:59", true},  {"9 :30", "23:59", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.start) + " " + c.end);
     reporter_.messages.clear();
@@ -289,13 +290,16 @@ TEST_F(RecorderWindow, PresetsAreSavedListedAndLoadedWithoutChangeActions) {
   EXPECT_EQ(w->EditCombinazione->currentIndex(), -1);
   const auto bytes = ReadFileBytes(path);
   ASSERT_TRUE(bytes);
-  EXPECT_EQ(*bytes, "[" + path + "]\r\nSorgente=USB Microphone\r\nDestinazione=USB Microphone\r\nCanali=Mono\r\n"
-                    "Bits=8\r\nFrequenza=11025\r\nFileDestinazione=/tmp/serata.wav\r\nOraInizio=21:30\r\nOraFine=  :  \r\n");
+  EXPECT_EQ(
+      *bytes,
+      "[" + path +
+          "]\r\nSorgente=USB Microphone\r\nDestinazione=USB Microphone\r\nCanali=Mono\r\n"
+          "Bits=8\r\nFrequenza=11025\r\nFileDestinazione=/tmp/serata.wav\r\nOraInizio=21:30\r\nOraFine=  :  \r\n");
 
   // Names that would leave the folder, blank ones and cancelling write nothing.
-  for (std::optional<std::string> bad : {std::optional<std::string>("../fuori"), std::optional<std::string>("a/b"),
-                                         std::optional<std::string>(".."), std::optional<std::string>("   "),
-                                         std::optional<std::string>()}) {
+  for (std::optional<std::string> bad :
+       {std::optional<std::string>("../fuori"), std::optional<std::string>("a/b"), std::optional<std::string>(".."),
+        std::optional<std::string>("   "), std::optional<std::string>()}) {
     answer = bad;
     w->BtnCombinazioneClick();
   }
@@ -407,7 +411,8 @@ class RecorderOnServer : public RecorderWindow {
   }
   // A short recording from the monitor whose last tenth of a second holds the tone.
   static bool ToneArrives() {
-    const std::string path = (fs::temp_directory_path() / ("vombrel-recwin-probe-" + std::to_string(getpid()) + ".wav")).string();
+    const std::string path =
+        (fs::temp_directory_path() / ("vombrel-recwin-probe-" + std::to_string(getpid()) + ".wav")).string();
     TStockAudioRecorder probe;
     probe.SetPCMFormat(Mono16bit44100Hz);
     probe.SetBufferLength(100);
@@ -435,8 +440,8 @@ class RecorderOnServer : public RecorderWindow {
     EXPECT_GE(index, 0);
     w->ComboDestinazione->setCurrentIndex(index);
     w->ComboDestinazioneChange();
-    w->ComboCanali->setCurrentIndex(1);      // Mono
-    w->ComboFrequenza->setCurrentIndex(2);   // 22050
+    w->ComboCanali->setCurrentIndex(1);     // Mono
+    w->ComboFrequenza->setCurrentIndex(2);  // 22050
     w->EditFileDestinazione->setText(QString::fromStdString(file));
     return w;
   }
@@ -554,7 +559,8 @@ TEST_F(RecorderWindow, TheTimeFieldTakesTypedDigitsFromItsFirstPlace) {
   TMaskEdit* field = w->EditOraInizio;
   // A click at the far end of the blank field, then four digits.
   const QPointF end(field->width() - 3, field->height() / 2);
-  QMouseEvent press(QEvent::MouseButtonPress, end, field->mapToGlobal(end), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, end, field->mapToGlobal(end), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
   QMouseEvent release(QEvent::MouseButtonRelease, end, field->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QCoreApplication::sendEvent(field, &press);
@@ -590,8 +596,10 @@ TEST_F(RecorderWindow, WithoutASoundServerNothingIsListedAndStartingSaysWhy) {
   EXPECT_EQ(w->LblErrore->Caption(), "Errore in fase di registrazione");
   EXPECT_EQ(w->LblErrore->Hint(), "Connection refused");
   EXPECT_EQ(soundtest::ReadFile((root_ / "none.wav").string()).size(), 46u) << "a valid, empty WAV";
-  if (previous) setenv("PULSE_SERVER", saved.c_str(), 1);
-  else unsetenv("PULSE_SERVER");
+  if (previous)
+    setenv("PULSE_SERVER", saved.c_str(), 1);
+  else
+    unsetenv("PULSE_SERVER");
 }
 
 }  // namespace

@@ -13,12 +13,12 @@
 #include "app/VombrelMain.h"
 #include "platform/Trayicon.h"
 #include "support/Configurazione.h"
+#include "support/Supportaspetto.h"
 #include "support/Supportlanguage.h"
+#include "toolkit/Colorscheme.h"
 #include "toolkit/Flatlists.h"
 #include "toolkit/Menudrawing.h"
 #include "toolkit/Menuitems.h"
-#include "support/Supportaspetto.h"
-#include "toolkit/Colorscheme.h"
 
 namespace fs = std::filesystem;
 
@@ -58,9 +58,9 @@ TEST(TrayVolumeMark, Thresholds) {
   const struct {
     int32_t position;
     const char* caption;
-  } cases[] = {{65535, "100%"}, {58982, "100%"}, {58981, "80%"}, {52427, "80%"}, {45875, "80%"}, {45874, "60%"},
-               {32768, "60%"},  {32767, "40%"},  {19661, "40%"}, {19660, "20%"}, {6554, "20%"},  {6553, "0%"},
-               {0, "0%"}};
+  } cases[] = {{65535, "100%"}, {58982, "100%"}, {58981, "80%"}, {52427, "80%"}, {45875, "80%"},
+               {45874, "60%"},  {32768, "60%"},  {32767, "40%"}, {19661, "40%"}, {19660, "20%"},
+               {6554, "20%"},   {6553, "0%"},    {0, "0%"}};
   for (const auto& c : cases) EXPECT_STREQ(VolumeMarkCaption(c.position), c.caption) << c.position;
 }
 
@@ -113,7 +113,7 @@ TEST_F(MenuDrawing, WithoutSchemeFileItemsUseSystemColoursAndTheMarginTheWorking
   const QImage image = Paint(&item);
   EXPECT_GE(item.left(), kMenuMargin);
   EXPECT_EQ(QColor(image.pixel(0, item.center().y())), QColor(10, 20, 30));  // the band's edge
-  EXPECT_EQ(QColor(image.pixel(5, 1)), QColor(200, 210, 220));              // the gradient's top
+  EXPECT_EQ(QColor(image.pixel(5, 1)), QColor(200, 210, 220));               // the gradient's top
   EXPECT_EQ(image.pixel(item.right() - 3, item.center().y()), QApplication::palette().color(QPalette::Button).rgb());
   EXPECT_EQ(image.pixel(item.right() - 1, item.center().y()), QApplication::palette().color(QPalette::Dark).rgb());
   EXPECT_EQ(QColor(image.pixel(5, image.height() - 2)), QColor(0, 90, 0));  // the gradient's bottom
@@ -198,9 +198,9 @@ TEST_F(Tray, MenusHoldEveryItemInOrder) {
   EXPECT_EQ(Names(w.ConfigMenu()), (std::vector<std::string>{"PopupCambiaColori", "PopupOpzioni", "-", "PopupRipper",
                                                              "PopupRegistratore", "-", "PopupTray1", "PopupEsci"}));
   EXPECT_EQ(Names(w.PlayMenu()),
-            (std::vector<std::string>{"PopupTracce", "PopupPlaylist", "-", "PopupVolume", "-", "PopupPlay",
-                                      "PopupPrev", "PopupNext", "PopupPause", "PopupStop", "-", "PopupAdd",
-                                      "PopupCorrente", "-", "PopupTray2", "PopOpzioni", "PopupExit"}));
+            (std::vector<std::string>{"PopupTracce", "PopupPlaylist", "-", "PopupVolume", "-", "PopupPlay", "PopupPrev",
+                                      "PopupNext", "PopupPause", "PopupStop", "-", "PopupAdd", "PopupCorrente", "-",
+                                      "PopupTray2", "PopOpzioni", "PopupExit"}));
   EXPECT_EQ(Names(w.TitleMenu()), (std::vector<std::string>{"PopVisualizzaFile", "PopVisualizzaNomeFile"}));
   const struct {
     const char* name;
@@ -276,7 +276,8 @@ TEST_F(Tray, LongPlaylistsAreListedInBlocks) {
 
 TEST_F(Tray, VolumeItemMarkedFromTheBar) {
   TFormVombrel& w = Open();
-  for (const auto& [position, caption] : std::vector<std::pair<int, QString>>{{52427, "80%"}, {6553, "0%"}, {65535, "100%"}}) {
+  for (const auto& [position, caption] :
+       std::vector<std::pair<int, QString>>{{52427, "80%"}, {6553, "0%"}, {65535, "100%"}}) {
     w.Volume->SetPosition(position);
     emit w.PlayMenu()->aboutToShow();
     QStringList checked;

@@ -38,12 +38,12 @@ TEST(VideoLayout, NormPosItemsFallBackOneByOne) {
   } cases[] = {
       {"", std::nullopt},
       {"10,20,410,320", QRect(10, 20, 400, 300)},
-      {"10,x,410,320", QRect(10, 50, 400, 270)},            // top falls back to the current top
-      {"10,20", QRect(10, 20, 778, 346)},                   // right and bottom: the current edges
-      {"a,b,c,d", current},                                 // every item falls back
-      {"0,0,99999999999,5", QRect(0, 0, 788, 80)},         // not an integer, then too small
-      {"0,0,5000,5000", QRect(0, 0, 1280, 1024)},          // larger than the screen
-      {"500,500,100,100", QRect(500, 500, 160, 80)},       // reversed edges: the minimum
+      {"10,x,410,320", QRect(10, 50, 400, 270)},      // top falls back to the current top
+      {"10,20", QRect(10, 20, 778, 346)},             // right and bottom: the current edges
+      {"a,b,c,d", current},                           // every item falls back
+      {"0,0,99999999999,5", QRect(0, 0, 788, 80)},    // not an integer, then too small
+      {"0,0,5000,5000", QRect(0, 0, 1280, 1024)},     // larger than the screen
+      {"500,500,100,100", QRect(500, 500, 160, 80)},  // reversed edges: the minimum
   };
   for (const auto& c : cases) EXPECT_EQ(RectFromNormPos(c.text, current, screen), c.rect) << c.text;
 }

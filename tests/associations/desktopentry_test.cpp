@@ -11,9 +11,11 @@ TEST(IsUsableExtension, Table) {
     std::string ext;
     bool usable;
   } cases[] = {
-      {"MP3", true}, {"mp3", true}, {"tar.gz", true}, {"a b", true}, {"è", true}, {std::string(300, 'x'), true},
-      {"", false}, {"../x", false}, {"a/b", false}, {"a\nb", false}, {"a\tb", false}, {std::string("a\0b", 3), false},
-      {"\xE8", false},  // a Latin-1 byte, not UTF-8
+      {"MP3", true},       {"mp3", true},   {"tar.gz", true},
+      {"a b", true},       {"è", true},     {std::string(300, 'x'), true},
+      {"", false},         {"../x", false}, {"a/b", false},
+      {"a\nb", false},     {"a\tb", false}, {std::string("a\0b", 3), false},
+      {"\xE8", false},      // a Latin-1 byte, not UTF-8
       {"\xC0\xAF", false},  // an overlong "/"
   };
   for (const auto& c : cases) EXPECT_EQ(IsUsableExtension(c.ext), c.usable) << c.ext;

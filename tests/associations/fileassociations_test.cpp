@@ -68,9 +68,11 @@ class Associations : public ::testing::Test {
 
   // A desktop tool run against the private folders only, outside any desktop session.
   Output Tool(const std::string& command) const {
-    return RunShell("env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID"
-               " HOME=" + Quote(base_.string()) + " XDG_DATA_HOME=" + Quote(root_.dataHome) +
-               " XDG_CONFIG_HOME=" + Quote(root_.configHome) + " XDG_DATA_DIRS=/usr/share " + command);
+    return RunShell(
+        "env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID"
+        " HOME=" +
+        Quote(base_.string()) + " XDG_DATA_HOME=" + Quote(root_.dataHome) +
+        " XDG_CONFIG_HOME=" + Quote(root_.configHome) + " XDG_DATA_DIRS=/usr/share " + command);
   }
   std::string DefaultFor(const std::string& type) const { return Tool("xdg-mime query default " + type).text; }
 
@@ -171,8 +173,12 @@ TEST_F(Associations, AnExtensionWithoutMimeTypeGetsOurPackage) {
 }
 
 TEST_F(Associations, TypedExtensionsStayInsideTheFoldersAndKeepEntriesValid) {
-  const std::string cases[] = {"../x", "", "a b", std::string(300, 'q'), "\xC3\xA8x", "a\"b;c$d`e\\f", "x%f",
-                               "a\nExec=evil", "/etc/passwd", "\xFF\xFE", "..", "."};
+  const std::string cases[] = {"../x",        "",
+                               "a b",         std::string(300, 'q'),
+                               "\xC3\xA8x",   "a\"b;c$d`e\\f",
+                               "x%f",         "a\nExec=evil",
+                               "/etc/passwd", "\xFF\xFE",
+                               "..",          "."};
   for (const auto& ext : cases) {
     SCOPED_TRACE(ext);
     Register(ext);

@@ -50,7 +50,8 @@ TEST(WithoutDesktopIds, Table) {
       {"garbage\x01\xFF\n[Default Applications]\naudio/mpeg=Vombrel.Kelvatro.MP3.desktop",
        "garbage\x01\xFF\n[Default Applications]\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(WithoutDesktopIds(c.before, kDefaultApplicationsGroup, IsOurs), c.after) << c.before;
+  for (const auto& c : cases)
+    EXPECT_EQ(WithoutDesktopIds(c.before, kDefaultApplicationsGroup, IsOurs), c.after) << c.before;
 }
 
 TEST(MimeAppsList, RemovingUndoesAdding) {

@@ -159,10 +159,11 @@ TEST_F(DesktopStart, AClientGivesUpWhenTheServiceDoesNotAnswer) {
   fs::create_directories(Runtime() / "vombrel");
   fs::permissions(Runtime() / "vombrel", fs::perms::owner_all);
   const std::string socket = (Runtime() / "vombrel" / "DDE.vombrel.shellcmd").string();
-  const auto listener = RunCommand("python3 -c " + Quote("import socket,os,time,sys\n"
-                                                         "s=socket.socket(socket.AF_UNIX)\ns.bind(sys.argv[1])\ns.listen(4)\n"
-                                                         "pid=os.fork()\nif pid: print(pid); sys.exit(0)\n"
-                                                         "os.close(1)\ntime.sleep(12)") +
+  const auto listener = RunCommand("python3 -c " +
+                                   Quote("import socket,os,time,sys\n"
+                                         "s=socket.socket(socket.AF_UNIX)\ns.bind(sys.argv[1])\ns.listen(4)\n"
+                                         "pid=os.fork()\nif pid: print(pid); sys.exit(0)\n"
+                                         "os.close(1)\ntime.sleep(12)") +
                                    " " + Quote(socket));
   const auto start = std::chrono::steady_clock::now();
   const auto sent = Launch(EnqueueCommand(high_.string()));
@@ -178,14 +179,16 @@ TEST(InstalledTree, StartsFindsItsLanguagesAndPassesTheDesktopValidators) {
   const auto installed = RunCommand("cmake --install " + Quote(VOMBREL_BINARY_DIR) + " --prefix " +
                                     Quote(root.string()) + " 2>&1");
   ASSERT_EQ(installed.status, 0) << installed.output;
-  for (const auto& file : {"bin/vombrel", "bin/vombrel-info", "share/vombrel/Langs/English.lng",
-                           "share/vombrel/Langs/Italiano.lng", "share/vombrel/Players", "share/vombrel/Config/Settings.tpl",
-                           "share/icons/hicolor/scalable/apps/vombrel.svg"})
+  for (const auto& file :
+       {"bin/vombrel", "bin/vombrel-info", "share/vombrel/Langs/English.lng", "share/vombrel/Langs/Italiano.lng",
+        "share/vombrel/Players", "share/vombrel/Config/Settings.tpl", "share/icons/hicolor/scalable/apps/vombrel.svg"})
     EXPECT_TRUE(fs::exists(root / file)) << file;
-  const auto entry = RunCommand("desktop-file-validate " + Quote((root / "share/applications/vombrel.desktop").string()) + " 2>&1");
+  const auto entry = RunCommand("desktop-file-validate " +
+                                Quote((root / "share/applications/vombrel.desktop").string()) + " 2>&1");
   EXPECT_EQ(entry.status, 0) << entry.output;
   const auto metainfo = RunCommand("appstreamcli validate --no-net " +
-                                   Quote((root / "share/metainfo/org.kelvatro.vombrel.metainfo.xml").string()) + " 2>&1");
+                                   Quote((root / "share/metainfo/org.kelvatro.vombrel.metainfo.xml").string()) +
+                                   " 2>&1");
   EXPECT_EQ(metainfo.status, 0) << metainfo.output;
 
   // A language of the installed tree renames the main window: the program found it there.
@@ -200,15 +203,17 @@ TEST(InstalledTree, StartsFindsItsLanguagesAndPassesTheDesktopValidators) {
   fs::permissions(home.Path() / "run", fs::perms::owner_all);
   const std::string program = (root / "bin/vombrel").string();
   RunCommand("env -u QT_QPA_PLATFORM XDG_CONFIG_HOME=" + Quote((home.Path() / "config").string()) +
-             " XDG_RUNTIME_DIR=" + Quote((home.Path() / "run").string()) + " " + Quote(program) +
-             " >/dev/null 2>&1 &");
+             " XDG_RUNTIME_DIR=" + Quote((home.Path() / "run").string()) + " " + Quote(program) + " >/dev/null 2>&1 &");
   std::vector<pid_t> players;
   ASSERT_TRUE(WaitUntil([&] { return (players = ProgramsWithRuntime(program, home.Path() / "run")).size() == 1; },
                         seconds(10)));
   const std::string pid = std::to_string(players.front());
-  EXPECT_TRUE(WaitUntil([&] {
-    return !RunCommand("xdotool search --onlyvisible --pid " + pid + " --name '^VombrelProbe$' 2>/dev/null").output.empty();
-  }, seconds(15)));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return !RunCommand("xdotool search --onlyvisible --pid " + pid + " --name '^VombrelProbe$' 2>/dev/null")
+                    .output.empty();
+      },
+      seconds(15)));
   Stop(players.front());
 }
 

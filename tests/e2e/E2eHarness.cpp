@@ -1,9 +1,9 @@
 #include "E2eHarness.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,9 +57,9 @@ TempFolder::~TempFolder() {
 fs::path MakeTone(const fs::path& folder, const std::string& name, double seconds, int frequency,
                   const std::string& extraArguments) {
   const fs::path file = folder / name;
-  RunCommand("ffmpeg -v error -y -f lavfi -i " + Quote("sine=frequency=" + std::to_string(frequency) +
-                                                        ":duration=" + std::to_string(seconds)) +
-             " " + extraArguments + " " + Quote(file.string()) + " </dev/null");
+  RunCommand("ffmpeg -v error -y -f lavfi -i " +
+             Quote("sine=frequency=" + std::to_string(frequency) + ":duration=" + std::to_string(seconds)) + " " +
+             extraArguments + " " + Quote(file.string()) + " </dev/null");
   return file;
 }
 
@@ -170,8 +170,7 @@ int Vombrel::startCount_ = 0;
 
 void Vombrel::ClickAt(int x, int y) {
   const std::string window = MainWindow();
-  RunCommand("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
-             " click 1");
+  RunCommand("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " click 1");
 }
 
 std::unique_ptr<Vombrel> StartShown(const fs::path& home, const std::vector<std::string>& arguments, bool* shown) {
@@ -222,8 +221,9 @@ bool Hears(int frequency, std::chrono::milliseconds limit) {
         return frequency == 0 ? last == 0 : std::abs(last - frequency) < frequency / 5;
       },
       limit);
-  if (!heard) std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
-                           RunCommand("pactl list sink-inputs short").output.c_str());
+  if (!heard)
+    std::fprintf(stderr, "expected %d Hz, heard %d Hz; sink inputs:\n%s\n", frequency, last,
+                 RunCommand("pactl list sink-inputs short").output.c_str());
   return heard;
 }
 

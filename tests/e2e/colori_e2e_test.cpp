@@ -72,10 +72,10 @@ std::string WindowColours(const std::string& window, const fs::path& shot) {
 
 std::string PixelOf(const std::string& window, const fs::path& shot, QPoint at) {
   RunCommand("import -window " + window + " " + Quote(shot.string()));
-  const auto out = RunCommand("convert " + Quote(shot.string()) + " -format '%[fx:int(255*p{" +
-                              std::to_string(at.x()) + "," + std::to_string(at.y()) + "}.r)],%[fx:int(255*p{" +
-                              std::to_string(at.x()) + "," + std::to_string(at.y()) + "}.g)],%[fx:int(255*p{" +
-                              std::to_string(at.x()) + "," + std::to_string(at.y()) + "}.b)]' info:-");
+  const auto out = RunCommand("convert " + Quote(shot.string()) + " -format '%[fx:int(255*p{" + std::to_string(at.x()) +
+                              "," + std::to_string(at.y()) + "}.r)],%[fx:int(255*p{" + std::to_string(at.x()) + "," +
+                              std::to_string(at.y()) + "}.g)],%[fx:int(255*p{" + std::to_string(at.x()) + "," +
+                              std::to_string(at.y()) + "}.b)]' info:-");
   return "(" + Trimmed(out.output) + ")";
 }
 

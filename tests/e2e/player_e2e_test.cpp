@@ -26,9 +26,11 @@ constexpr int kHigh = 1500;
 
 // The colour of one pixel of a picture as "(r,g,b)".
 std::string PixelAt(const fs::path& picture, int x, int y) {
-  const std::string text = RunCommand("convert " + Quote(picture.string()) + " -crop 1x1+" + std::to_string(x) +
-                                      "+" + std::to_string(y) + " -format \"(%[fx:int(255*r)],%[fx:int(255*g)],"
-                                      "%[fx:int(255*b)])\" info:-").output;
+  const std::string text = RunCommand("convert " + Quote(picture.string()) + " -crop 1x1+" + std::to_string(x) + "+" +
+                                      std::to_string(y) +
+                                      " -format \"(%[fx:int(255*r)],%[fx:int(255*g)],"
+                                      "%[fx:int(255*b)])\" info:-")
+                               .output;
   return text;
 }
 
@@ -133,8 +135,8 @@ TEST_F(RunningPlayer, ButtonsDriveTransport) {
 }
 
 TEST_F(RunningPlayer, EndOfTrackAdvancesAndFailedEntriesAreSkipped) {
-  const fs::path list =
-      WritePlaylist("list.vpl", {shortLow_, media_->Path() / "missing.mp3", corrupt_, media_->Path(), high_});
+  const fs::path list = WritePlaylist("list.vpl",
+                                      {shortLow_, media_->Path() / "missing.mp3", corrupt_, media_->Path(), high_});
   auto player = Start({list.string()});
   EXPECT_TRUE(Hears(kHigh, seconds(25)));
   EXPECT_TRUE(player->Running());
@@ -220,13 +222,16 @@ TEST_F(RunningPlayer, ScreenshotsInTheDesignedLookAndInAScheme) {
   auto rowHasFrame = [&](int row) {
     const int y = ml::kTagsBoxTop + 5 + row * 22 + 9;
     return RunCommand("convert " + Quote(painted.string()) + " -crop 140x1+60+" + std::to_string(y) +
-                      " -format %c histogram:info:-").output.find(border) != std::string::npos;
+                      " -format %c histogram:info:-")
+               .output.find(border) != std::string::npos;
   };
   schemed->ClickAt(ml::kRollTags.center().x(), ml::kRollTags.center().y());
-  ASSERT_TRUE(WaitUntil([&] {
-    RunCommand("import -window " + schemed->MainWindow() + " " + Quote(painted.string()));
-    return rowHasFrame(0);
-  }, seconds(5)));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        RunCommand("import -window " + schemed->MainWindow() + " " + Quote(painted.string()));
+        return rowHasFrame(0);
+      },
+      seconds(5)));
   for (int row = 1; row < 7; ++row) EXPECT_TRUE(rowHasFrame(row)) << "tag frame of row " << row;
 }
 
@@ -301,8 +306,7 @@ TEST_F(RunningPlayer, WaylandSessionStillUsesX11) {
   }
   ASSERT_GT(compositor, 0);
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, seconds(10))) << "no Wayland compositor";
-  Vombrel player(home_->Path(), {low_.string()},
-                 {"WAYLAND_DISPLAY=" + socket.string(), "XDG_SESSION_TYPE=wayland"});
+  Vombrel player(home_->Path(), {low_.string()}, {"WAYLAND_DISPLAY=" + socket.string(), "XDG_SESSION_TYPE=wayland"});
   EXPECT_TRUE(player.WaitForMainWindow());
   EXPECT_TRUE(Hears(kLow));
   player.Terminate();

@@ -60,7 +60,8 @@ TEST(PlaylistWindowOnScreen, OpensSnapsReopensDockedAndFollows) {
   fs::create_directories(Vombrel::UserFolder(home.Path()));
   {
     std::ofstream autosave(Vombrel::UserFolder(home.Path()) / "Playlist.vpl", std::ios::binary);
-    autosave << tone.string() << "\r\n" << (media.Path() / "second song.ogg").string() << "\r\n"
+    autosave << tone.string() << "\r\n"
+             << (media.Path() / "second song.ogg").string() << "\r\n"
              << "/music/Artist/Album/03 - third song.flac\r\n";
   }
   bool shown = false;
@@ -89,7 +90,8 @@ TEST(PlaylistWindowOnScreen, OpensSnapsReopensDockedAndFollows) {
 
   // Closed by its button and opened again: docked at the same offset.
   player.ClickAt(0, 0);  // the main window takes the pointer back
-  RunCommand("xdotool mousemove --window " + list + " " + std::to_string(pl::kWidth - pl::kCloseFromRight + 7) + " 8 click 1");
+  RunCommand("xdotool mousemove --window " + list + " " + std::to_string(pl::kWidth - pl::kCloseFromRight + 7) +
+             " 8 click 1");
   ASSERT_TRUE(WaitUntil([&] { return PlaylistWindowOf(player.Pid()).empty(); }, std::chrono::seconds(5)));
   EXPECT_NE(Vombrel::Settings(home.Path()).find("Docked=True"), std::string::npos);
   player.ClickAt(ml::kButtonPlaylist.center().x(), ml::kButtonPlaylist.center().y());

@@ -31,14 +31,14 @@ constexpr int kCloseX = 320, kCloseY = 8;
 
 std::string RecorderWindow(pid_t pid) {
   auto found = RunCommand("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
-                          " --name '^Recorder$' 2>/dev/null | head -n1").output;
+                          " --name '^Recorder$' 2>/dev/null | head -n1")
+                   .output;
   while (!found.empty() && (found.back() == '\n' || found.back() == ' ')) found.pop_back();
   return found;
 }
 
 void ClickIn(const std::string& window, int x, int y) {
-  RunCommand("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
-             " click 1");
+  RunCommand("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   std::this_thread::sleep_for(milliseconds(300));
 }
 
@@ -70,11 +70,13 @@ void RecordASecond(const std::string& window, const fs::path& file) {
   ASSERT_TRUE(WaitUntil([&] { return SizeOf(file) > 46 + 44100; }, seconds(15))) << "nothing recorded";
   ClickIn(window, kRecX, kRecY);
   // The file is finished on the engine's thread: its RIFF size then counts it whole.
-  ASSERT_TRUE(WaitUntil([&] {
-    const std::string bytes = soundtest::ReadFile(file.string());
-    return bytes.size() >= 46 && soundtest::Le32(bytes, 4) == bytes.size() - 8 &&
-           soundtest::Le32(bytes, 42) + 46 <= bytes.size();
-  }, seconds(10)));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::string bytes = soundtest::ReadFile(file.string());
+        return bytes.size() >= 46 && soundtest::Le32(bytes, 4) == bytes.size() - 8 &&
+               soundtest::Le32(bytes, 42) + 46 <= bytes.size();
+      },
+      seconds(10)));
   std::this_thread::sleep_for(milliseconds(300));
 }
 
@@ -139,8 +141,9 @@ TEST(RecorderEndToEnd, RecordsWhatThePlayerPlaysAndKeepsAPreset) {
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(preset); }, seconds(10)));
   const std::string text = soundtest::ReadFile(preset.string());
   EXPECT_NE(text.find("[" + preset.string() + "]\r\nSorgente="), std::string::npos) << text;
-  EXPECT_NE(text.find("\r\nCanali=Mono\r\nBits=16\r\nFrequenza=22050\r\nFileDestinazione=" + recording.string() + "\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("\r\nCanali=Mono\r\nBits=16\r\nFrequenza=22050\r\nFileDestinazione=" + recording.string() + "\r\n"),
+      std::string::npos)
       << text;
 
   // Close the window; a new one loads the preset and records in its format again.

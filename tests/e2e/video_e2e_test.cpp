@@ -38,7 +38,8 @@ std::string Trimmed(std::string text) {
 // The first visible window of the process whose name matches the pattern ("" for none).
 std::string WindowNamed(pid_t pid, const std::string& pattern) {
   return Trimmed(RunCommand("xdotool search --all --onlyvisible --pid " + std::to_string(pid) + " --name " +
-                            Quote(pattern) + " 2>/dev/null | head -n1").output);
+                            Quote(pattern) + " 2>/dev/null | head -n1")
+                     .output);
 }
 
 Geometry GeometryOf(const std::string& window) {
@@ -67,7 +68,8 @@ Geometry Screen() {
 // A visible window of the process as large as the screen: the full-screen picture.
 bool FullScreenShown(pid_t pid) {
   const Geometry screen = Screen();
-  std::istringstream ids(RunCommand("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").output);
+  std::istringstream ids(
+      RunCommand("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").output);
   for (std::string id; ids >> id;) {
     const Geometry g = GeometryOf(id);
     if (g.width == screen.width && g.height == screen.height) return true;
@@ -170,14 +172,22 @@ TEST_F(VideoPlayback, PictureInTheWindowThenAudioHidesIt) {
   EXPECT_TRUE(Hears(kMpegTone));
   EXPECT_TRUE(WaitUntil([&] { return Painted(PictureArea(GeometryOf(window))); }, seconds(5)));
   Click(window, VideoButton::VideoSize);
-  EXPECT_TRUE(WaitUntil([&] { const Geometry g = GeometryOf(window); return g.width == 330 && g.height == 284; },
-                        seconds(5)));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const Geometry g = GeometryOf(window);
+        return g.width == 330 && g.height == 284;
+      },
+      seconds(5)));
 
   Click(window, VideoButton::Next);
   EXPECT_TRUE(Hears(kAviTone));
   Click(window, VideoButton::VideoSize);
-  EXPECT_TRUE(WaitUntil([&] { const Geometry g = GeometryOf(window); return g.width == 410 && g.height == 268; },
-                        seconds(5)));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const Geometry g = GeometryOf(window);
+        return g.width == 410 && g.height == 268;
+      },
+      seconds(5)));
   EXPECT_TRUE(WaitUntil([&] { return Painted(PictureArea(GeometryOf(window))); }, seconds(5)));
 
   Click(window, VideoButton::Next);

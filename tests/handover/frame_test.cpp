@@ -12,8 +12,8 @@ std::string BigEndian32(uint32_t v) {
 }
 
 // A frame built by hand: length, name length, name, wParam, text.
-std::string RawFrame(const std::string& name, uint32_t wParam, const std::string& text,
-                     int lengthAdjust = 0, int nameLengthAdjust = 0) {
+std::string RawFrame(const std::string& name, uint32_t wParam, const std::string& text, int lengthAdjust = 0,
+                     int nameLengthAdjust = 0) {
   std::string body;
   const auto nameSize = static_cast<uint32_t>(static_cast<int>(name.size()) + nameLengthAdjust);
   body += char(nameSize >> 8 & 0xFF);
@@ -71,7 +71,7 @@ TEST(HandOverFrames, MalformedFramesAreRejected) {
       {"huge length", BigEndian32(0xFFFFFFFFu), Status::Malformed},
       {"empty body", BigEndian32(0), Status::Malformed},
       {"name longer than body", RawFrame("NAME", 1, "", 0, 10), Status::Malformed},
-      {"body too short for wParam", RawFrame("NAME", 1, "", -2) .substr(0, 4 + 2 + 4 + 2), Status::Malformed},
+      {"body too short for wParam", RawFrame("NAME", 1, "", -2).substr(0, 4 + 2 + 4 + 2), Status::Malformed},
       {"empty name", RawFrame("", 1, "x"), Status::Malformed},
       {"blank in name", RawFrame("A B", 1, "x"), Status::Malformed},
       {"control byte in name", RawFrame("A\x01", 1, "x"), Status::Malformed},

@@ -40,21 +40,21 @@ int RunFirstInstance(int argc, char** argv, const std::string& argument) {
   if (const char* userDir = std::getenv("VOMBREL_TEST_USER_DIR")) SetUserDirChoice(userDir);
   PlaylistModel playlist;
   if (!argument.empty()) {
-    if (IsPlaylistFile(argument)) playlist.LoadPlaylistFile(argument);
-    else playlist.Entries = {argument};
+    if (IsPlaylistFile(argument))
+      playlist.LoadPlaylistFile(argument);
+    else
+      playlist.Entries = {argument};
   }
   HandOverServer server;
   QObject::connect(&server, &HandOverServer::foregroundRequested, [] { PrintLine("foreground"); });
-  QObject::connect(&server, &HandOverServer::messageReceived,
-                   [&](const QString& name, int wParam, const QByteArray& text) {
-                     const auto message = HandOverMessageFromName(name.toStdString());
-                     const bool autoplay =
-                         message && ApplyHandOverMessage(playlist, *message, text.toStdString()).autoplay;
-                     PrintLine("message " + name.toStdString() + " wparam=" + std::to_string(wParam) +
-                               " autoplay=" + (autoplay ? "1" : "0") +
-                               " index=" + std::to_string(playlist.CurrentIndex) +
-                               " entries=" + Joined(playlist.Entries));
-                   });
+  QObject::connect(
+      &server, &HandOverServer::messageReceived, [&](const QString& name, int wParam, const QByteArray& text) {
+        const auto message = HandOverMessageFromName(name.toStdString());
+        const bool autoplay = message && ApplyHandOverMessage(playlist, *message, text.toStdString()).autoplay;
+        PrintLine("message " + name.toStdString() + " wparam=" + std::to_string(wParam) +
+                  " autoplay=" + (autoplay ? "1" : "0") + " index=" + std::to_string(playlist.CurrentIndex) +
+                  " entries=" + Joined(playlist.Entries));
+      });
   if (!server.Listen()) {
     PrintLine("listen-failed");
     return 1;

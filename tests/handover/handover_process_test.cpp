@@ -116,8 +116,8 @@ TEST_F(TwoProcesses, SecondStartHandsOverAFileAndEnds) {
   Write(Path("a.mp3"), "");
   EXPECT_EQ(RunSecond({QString::fromStdString(Path("a.mp3"))}), "forwarded");
   EXPECT_EQ(NextLine(first), "foreground");
-  EXPECT_EQ(NextLine(first), "message VOMBREL_ADD_TRACK_MESSAGE_ID wparam=1 autoplay=1 index=0 entries=" +
-                                 Path("a.mp3"));
+  EXPECT_EQ(NextLine(first),
+            "message VOMBREL_ADD_TRACK_MESSAGE_ID wparam=1 autoplay=1 index=0 entries=" + Path("a.mp3"));
   // Names that are not playlists by the extension rule travel as plain files.
   EXPECT_EQ(RunSecond({"/music/list.m3u8"}), "forwarded");
   EXPECT_EQ(NextLine(first), "foreground");
@@ -150,8 +150,9 @@ TEST_F(TwoProcesses, SecondStartWithoutArgumentOnlyRaisesTheWindow) {
   EXPECT_EQ(NextLine(first), "foreground");
   // The next thing the first instance reports is the enqueue below: the list was untouched.
   EXPECT_EQ(RunSecond({"--send", "VOMBREL_ENQUEUE_TRACK_MESSAGE_ID", "7", "/m/queued.mp3"}), "sent");
-  EXPECT_EQ(NextLine(first), "message VOMBREL_ENQUEUE_TRACK_MESSAGE_ID wparam=7 autoplay=0 index=0 "
-                             "entries=/m/kept.mp3|/m/queued.mp3");
+  EXPECT_EQ(NextLine(first),
+            "message VOMBREL_ENQUEUE_TRACK_MESSAGE_ID wparam=7 autoplay=0 index=0 "
+            "entries=/m/kept.mp3|/m/queued.mp3");
 }
 
 TEST_F(TwoProcesses, CopyUnderAnotherNameRunsSideBySide) {
@@ -199,7 +200,7 @@ TEST_F(TwoProcesses, BadFramesAreDroppedAndTheInstanceGoesOn) {
 
 TEST_F(TwoProcesses, SocketFolderIsPrivate) {
   StartFirst(kHelper);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(fs::path(socketPath_).parent_path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 077, 0u);
   EXPECT_EQ(st.st_uid, geteuid());
@@ -207,8 +208,7 @@ TEST_F(TwoProcesses, SocketFolderIsPrivate) {
   // A folder others can enter is refused rather than used.
   chmod(fs::path(socketPath_).parent_path().c_str(), 0755);
   EXPECT_EQ(HandOverServerPath("vombrel_handover_helper"), "");
-  EXPECT_FALSE(HandOverToRunningInstance("VOMBREL_ENQUEUE_TRACK_MESSAGE_ID", 1, "/m/x.mp3",
-                                         "vombrel_handover_helper"));
+  EXPECT_FALSE(HandOverToRunningInstance("VOMBREL_ENQUEUE_TRACK_MESSAGE_ID", 1, "/m/x.mp3", "vombrel_handover_helper"));
 }
 
 }  // namespace
@@ -227,8 +227,8 @@ TEST_F(TwoProcesses, LockThatCannotBeCreatedStartsNothing) {
 TEST(SingleInstanceLockNames, FollowTheExecutableFileName) {
   setenv("XDG_RUNTIME_DIR", "/nonexistent-runtime", 1);  // unusable: the temp folder is used
   const std::string fallback = SingleInstanceLock::PathFor("player.bin");
-  EXPECT_EQ(fallback, fs::temp_directory_path().string() + "/Kelvatro.player.bin." +
-                          std::to_string(geteuid()) + ".lock");
+  EXPECT_EQ(fallback,
+            fs::temp_directory_path().string() + "/Kelvatro.player.bin." + std::to_string(geteuid()) + ".lock");
   unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(ExecutableFileName(), "handover_tests");
 }

@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
   for (xcb_keycode_t* code = keycodes; code && *code != XCB_NO_SYMBOL; ++code) {
     // None, Lock (Caps Lock), Mod2 (Num Lock), both.
     for (const int lock : {0, 2, 16, 18}) {
-      const auto cookie = xcb_grab_key_checked(connection, 1, root, static_cast<uint16_t>(modifiers | lock), *code, XCB_GRAB_MODE_ASYNC,
-                                               XCB_GRAB_MODE_ASYNC);
+      const auto cookie = xcb_grab_key_checked(connection, 1, root, static_cast<uint16_t>(modifiers | lock), *code,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
       if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
         grabbed = false;
         std::free(error);

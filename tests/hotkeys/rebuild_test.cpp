@@ -188,14 +188,22 @@ TEST_F(Rebuild, EscHotKeyFollowsFullScreenAndSurvivesRebuilds) {
 
 TEST(HotKeyCommand, FromTheNameAfterItsFirstUnderscore) {
   const std::pair<const char*, HotKeyCommand> rows[] = {
-      {"HK_Play", HotKeyCommand::Play},         {"HK_play", HotKeyCommand::Play},
-      {"HK_Stop", HotKeyCommand::Stop},         {"HK_Previous", HotKeyCommand::Previous},
-      {"HK_Next", HotKeyCommand::Next},         {"HK_Pause", HotKeyCommand::Pause},
-      {"HK_ESC", HotKeyCommand::Esc},           {"HK_Esc", HotKeyCommand::Esc},
-      {"HK_VolumeInc", HotKeyCommand::VolumeInc}, {"HK_VOLUMEDEC", HotKeyCommand::VolumeDec},
-      {"HK_Mute", HotKeyCommand::None},         {"HK_Play_Now", HotKeyCommand::None},
-      {"HK_", HotKeyCommand::None},             {"", HotKeyCommand::None},
-      {"XX_Next", HotKeyCommand::Next},         {"Next", HotKeyCommand::Next},
+      {"HK_Play", HotKeyCommand::Play},
+      {"HK_play", HotKeyCommand::Play},
+      {"HK_Stop", HotKeyCommand::Stop},
+      {"HK_Previous", HotKeyCommand::Previous},
+      {"HK_Next", HotKeyCommand::Next},
+      {"HK_Pause", HotKeyCommand::Pause},
+      {"HK_ESC", HotKeyCommand::Esc},
+      {"HK_Esc", HotKeyCommand::Esc},
+      {"HK_VolumeInc", HotKeyCommand::VolumeInc},
+      {"HK_VOLUMEDEC", HotKeyCommand::VolumeDec},
+      {"HK_Mute", HotKeyCommand::None},
+      {"HK_Play_Now", HotKeyCommand::None},
+      {"HK_", HotKeyCommand::None},
+      {"", HotKeyCommand::None},
+      {"XX_Next", HotKeyCommand::Next},
+      {"Next", HotKeyCommand::Next},
   };
   for (const auto& [name, command] : rows) {
     SCOPED_TRACE(name);

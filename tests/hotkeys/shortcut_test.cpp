@@ -17,11 +17,10 @@ TEST(KeyName, EveryNamedKeyCode) {
     int code;
     const char* name;
   };
-  const Row named[] = {{8, "BkSp"},   {9, "Tab"},   {13, "Enter"}, {27, "Esc"},   {32, "Space"}, {33, "PgUp"},
-                       {34, "PgDn"},  {35, "End"},  {36, "Home"},  {37, "Left"},  {38, "Up"},    {39, "Right"},
-                       {40, "Down"},  {45, "Ins"},  {46, "Del"},   {186, ";"},    {187, "="},    {188, ","},
-                       {189, "-"},    {190, "."},   {191, "/"},    {192, "`"},    {219, "["},    {220, "\\"},
-                       {221, "]"},    {222, "'"}};
+  const Row named[] = {{8, "BkSp"}, {9, "Tab"},   {13, "Enter"}, {27, "Esc"}, {32, "Space"}, {33, "PgUp"}, {34, "PgDn"},
+                       {35, "End"}, {36, "Home"}, {37, "Left"},  {38, "Up"},  {39, "Right"}, {40, "Down"}, {45, "Ins"},
+                       {46, "Del"}, {186, ";"},   {187, "="},    {188, ","},  {189, "-"},    {190, "."},   {191, "/"},
+                       {192, "`"},  {219, "["},   {220, "\\"},   {221, "]"},  {222, "'"}};
   std::map<int, std::string> expected;
   for (const Row& row : named) expected[row.code] = row.name;
   for (int c = '0'; c <= '9'; ++c) expected[c] = std::string(1, static_cast<char>(c));
@@ -47,8 +46,8 @@ TEST(ShortCutToText, PrefixesInFixedOrderThenTheName) {
       {scAlt | 96, "Alt+0"},
       {scShift | 34, "Shift+PgDn"},
       {0, ""},
-      {scCtrl, ""},                   // no key
-      {scCtrl | scAlt | 173, ""},     // a key without a name: the whole text is empty
+      {scCtrl, ""},                                 // no key
+      {scCtrl | scAlt | 173, ""},                   // a key without a name: the whole text is empty
       {static_cast<TShortCut>(0x1000 | 'A'), "A"},  // bits that are no modifier are ignored
   };
   for (const auto& [shortcut, text] : rows) {

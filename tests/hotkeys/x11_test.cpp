@@ -78,12 +78,9 @@ TEST_F(X11HotKeys, KeyNamesReachTheirKeys) {
     uint32_t virtualKey;
     const char* keys;
   };
-  const Row rows[] = {{MOD_CONTROL | MOD_ALT, 'P', "ctrl+alt+p"},
-                      {MOD_SHIFT | MOD_CONTROL, 116, "shift+ctrl+F5"},
-                      {MOD_CONTROL | MOD_ALT, '7', "ctrl+alt+7"},
-                      {MOD_CONTROL | MOD_ALT, 186, "ctrl+alt+semicolon"},
-                      {MOD_CONTROL | MOD_ALT, 34, "ctrl+alt+Next"},
-                      {MOD_ALT, 46, "alt+Delete"},
+  const Row rows[] = {{MOD_CONTROL | MOD_ALT, 'P', "ctrl+alt+p"},   {MOD_SHIFT | MOD_CONTROL, 116, "shift+ctrl+F5"},
+                      {MOD_CONTROL | MOD_ALT, '7', "ctrl+alt+7"},   {MOD_CONTROL | MOD_ALT, 186, "ctrl+alt+semicolon"},
+                      {MOD_CONTROL | MOD_ALT, 34, "ctrl+alt+Next"}, {MOD_ALT, 46, "alt+Delete"},
                       {MOD_CONTROL | MOD_ALT, 98, "ctrl+alt+KP_2"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.keys);

@@ -31,14 +31,14 @@ TEST(LanguageFileMatching, KeysCompareWithoutCaseAndWithoutTrimming) {
     const char* key;
     std::optional<std::string> value;
   } cases[] = {
-      {"FormOpzioni.BtnOk.Caption", "Ok"},          // first of two lines wins
-      {"FORMOPZIONI.BTNOK.CAPTION", "Ok"},          // any case
+      {"FormOpzioni.BtnOk.Caption", "Ok"},              // first of two lines wins
+      {"FORMOPZIONI.BTNOK.CAPTION", "Ok"},              // any case
       {"FormOpzioni.BtnCancel.Caption", std::nullopt},  // blank before "=" is part of the key
       {"FormOpzioni.BtnCancel.Caption ", "Blank before equals"},
       {"FormOpzioni.Empty.Caption", ""},
-      {"FormOpzioni.Eq.Hint", "a=b"},               // value is everything after the first "="
+      {"FormOpzioni.Eq.Hint", "a=b"},  // value is everything after the first "="
       {"no equals sign here", std::nullopt},
-      {"MSG_RECBUSY", std::nullopt},                // message lines keep their "*" here
+      {"MSG_RECBUSY", std::nullopt},  // message lines keep their "*" here
       {"*MSG_RECBUSY", "Recording..."},
   };
   for (const auto& c : cases) EXPECT_EQ(file.Find(c.key), c.value) << c.key;
@@ -57,8 +57,10 @@ TEST(LanguageFileMatching, LineEndsAndEncodings) {
   // CR, LF and CR LF all end lines; a Windows-1252 line (0xA7 = "§", 0xE8 = "è") and a
   // UTF-8 line live in the same file.
   const auto file = LanguageFile::FromBytes(
-      "A.B.Caption=uno\rA.B.Hint=due\nA.C.Items=Uno\xA7" "Due\r\n"
-      "A.D.Caption=Verr\xE8\r\nA.E.Caption=Verr\xC3\xA8 " "\xC2\xA7x");
+      "A.B.Caption=uno\rA.B.Hint=due\nA.C.Items=Uno\xA7"
+      "Due\r\n"
+      "A.D.Caption=Verr\xE8\r\nA.E.Caption=Verr\xC3\xA8 "
+      "\xC2\xA7x");
   EXPECT_EQ(file.Find("A.B.Caption"), "uno");
   EXPECT_EQ(file.Find("A.B.Hint"), "due");
   EXPECT_EQ(file.Find("A.C.Items"), "Uno" + kSection + "Due");
@@ -150,9 +152,9 @@ TEST_F(MessageTable, NoFileAtAllShowsOneErrorAndEmptiesTheTable) {
 TEST_F(MessageTable, TranslatedErrorUsesBothKeys) {
   WriteLanguage("English", "*TTL_ERRORE=Error\r\n");
   LoadMessages(LanguageFilePath("English"));
-  EXPECT_EQ(ShowTranslatedError("MSG_CANT_LOAD_PLAYER", "Impossibile caricare il modulo del player",
-                                "TTL_ERRORE", "Errore"),
-            IDOK);
+  EXPECT_EQ(
+      ShowTranslatedError("MSG_CANT_LOAD_PLAYER", "Impossibile caricare il modulo del player", "TTL_ERRORE", "Errore"),
+      IDOK);
   ASSERT_EQ(reporter_.messages.size(), 1u);
   EXPECT_EQ(reporter_.messages[0].text, "Impossibile caricare il modulo del player");
   EXPECT_EQ(reporter_.messages[0].caption, "Error");
@@ -173,7 +175,11 @@ TEST_F(MessageTable, ListedNamesOpenTheListedFile) {
   std::ofstream(root_ / "Langs" / "Deutsch.LNG", std::ios::binary) << "*MSG=deutsch\r\n";
   std::ofstream(root_ / "Langs" / "Francais.Lng", std::ios::binary) << "*MSG=francais\r\n";
   WriteLanguage("English", "*MSG=english\r\n");
-  struct Case { const char* name; const char* file; const char* message; };
+  struct Case {
+    const char* name;
+    const char* file;
+    const char* message;
+  };
   const Case cases[] = {
       {"Deutsch", "Deutsch.LNG", "deutsch"},
       {"Francais", "Francais.Lng", "francais"},

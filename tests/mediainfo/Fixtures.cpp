@@ -92,7 +92,8 @@ std::string Id3v1Block(const Id3v1Fields& f) {
 std::string Id3v2Tag(int major, const std::vector<std::pair<std::string, std::string>>& frames, std::size_t padding,
                      uint8_t flags) {
   std::string body;
-  for (const auto& [id, data] : frames) body += id + U32BE(static_cast<uint32_t>(data.size())) + std::string(2, '\0') + data;
+  for (const auto& [id, data] : frames)
+    body += id + U32BE(static_cast<uint32_t>(data.size())) + std::string(2, '\0') + data;
   body += std::string(padding, '\0');
   const auto size = static_cast<uint32_t>(body.size());
   std::string header = "ID3";
@@ -107,7 +108,8 @@ std::string Id3v2Tag(int major, const std::vector<std::pair<std::string, std::st
 }
 
 std::string VorbisCommentList(const std::string& vendor, const std::vector<std::string>& comments) {
-  std::string list = U32LE(static_cast<uint32_t>(vendor.size())) + vendor + U32LE(static_cast<uint32_t>(comments.size()));
+  std::string list = U32LE(static_cast<uint32_t>(vendor.size())) + vendor +
+                     U32LE(static_cast<uint32_t>(comments.size()));
   for (const auto& c : comments) list += U32LE(static_cast<uint32_t>(c.size())) + c;
   return list;
 }
@@ -116,8 +118,8 @@ namespace {
 
 std::string OggPageHeader(int64_t granule, uint8_t segments) {
   std::string page = "OggS";
-  page += '\0';   // version
-  page += '\x02'; // type
+  page += '\0';    // version
+  page += '\x02';  // type
   page += U32LE(static_cast<uint32_t>(granule)) + U32LE(static_cast<uint32_t>(static_cast<uint64_t>(granule) >> 32));
   page += U32LE(0x1234) + U32LE(0) + U32LE(0);  // serial, sequence, checksum
   page += static_cast<char>(segments);
@@ -128,14 +130,14 @@ std::string OggPageHeader(int64_t granule, uint8_t segments) {
 
 std::string OggFile(const OggFields& f) {
   std::string id = "\x01vorbis";
-  id += U32LE(0);                     // version
+  id += U32LE(0);  // version
   id += static_cast<char>(f.channels);
   id += U32LE(f.sampleRate);
-  id += U32LE(0);                     // maximum
+  id += U32LE(0);  // maximum
   id += U32LE(static_cast<uint32_t>(f.nominalBitRate));
-  id += U32LE(0);                     // minimum
-  id += '\xB8';                       // block sizes
-  id += '\x01';                       // framing
+  id += U32LE(0);  // minimum
+  id += '\xB8';    // block sizes
+  id += '\x01';    // framing
   std::string file = OggPageHeader(0, 1) + std::string(1, static_cast<char>(id.size())) + id;
   file += OggPageHeader(0, 1) + std::string(1, '\xFF');
   file += "\x03vorbis" + VorbisCommentList(f.vendor, f.comments) + "\x01";
@@ -208,8 +210,9 @@ std::string AsfFile(const AsfFields& f) {
   objects.push_back(AsfObject(Guid(0xD2D0A440, 0xE307, 0x11D2, 0x97F000A0C95EA850), extended));
   std::string body;
   for (const auto& o : objects) body += o;
-  const std::string header = Guid(0x75B22630, 0x668E, 0x11CF, 0xA6D900AA0062CE6C) + U32LE(static_cast<uint32_t>(30 + body.size())) +
-                             U32LE(0) + U32LE(static_cast<uint32_t>(objects.size())) + std::string("\x01\x02", 2);
+  const std::string header = Guid(0x75B22630, 0x668E, 0x11CF, 0xA6D900AA0062CE6C) +
+                             U32LE(static_cast<uint32_t>(30 + body.size())) + U32LE(0) +
+                             U32LE(static_cast<uint32_t>(objects.size())) + std::string("\x01\x02", 2);
   return header + body + std::string(f.dataBytes, 'd');
 }
 

@@ -50,8 +50,8 @@ Id3v1Fields Titled(const std::string& title);
 
 // An ID3v2 tag of major version `major` holding the given frames (id, data), with `padding`
 // zero bytes at its end.
-std::string Id3v2Tag(int major, const std::vector<std::pair<std::string, std::string>>& frames,
-                     std::size_t padding = 0, uint8_t flags = 0);
+std::string Id3v2Tag(int major, const std::vector<std::pair<std::string, std::string>>& frames, std::size_t padding = 0,
+                     uint8_t flags = 0);
 
 // A Vorbis comment list: vendor, count, comments.
 std::string VorbisCommentList(const std::string& vendor, const std::vector<std::string>& comments);
@@ -82,7 +82,7 @@ struct AsfFields {
   uint32_t sampleRate = 44100;
   uint32_t bytesPerSecond = 16000;
   std::string title, author, description;
-  std::vector<std::pair<std::string, std::string>> extended;  // string descriptors
+  std::vector<std::pair<std::string, std::string>> extended;      // string descriptors
   std::vector<std::pair<std::string, uint32_t>> extendedNumbers;  // DWORD descriptors
   std::size_t dataBytes = 1000;
 };

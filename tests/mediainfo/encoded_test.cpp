@@ -57,12 +57,17 @@ std::string JsonValue(const std::string& line, const std::string& key) {
   return text;
 }
 
-std::string Info(const std::string& path) { return RunCommand(std::string(VOMBREL_BINARY_DIR "/bin/vombrel-info --json ") + Quote(path)).output; }
+std::string Info(const std::string& path) {
+  return RunCommand(std::string(VOMBREL_BINARY_DIR "/bin/vombrel-info --json ") + Quote(path)).output;
+}
 
 // The first audio stream's values as ffprobe reports them ("sample_rate", "channels", ...).
 std::map<std::string, std::string> Probe(const std::string& path) {
-  const auto out = RunCommand("ffprobe -v error -select_streams a:0 -show_entries "
-                              "stream=sample_rate,channels,bit_rate,duration_ts -of default=nw=1 " + Quote(path)).output;
+  const auto out = RunCommand(
+                       "ffprobe -v error -select_streams a:0 -show_entries "
+                       "stream=sample_rate,channels,bit_rate,duration_ts -of default=nw=1 " +
+                       Quote(path))
+                       .output;
   std::map<std::string, std::string> values;
   std::istringstream lines(out);
   for (std::string line; std::getline(lines, line);) {
@@ -134,9 +139,9 @@ std::string EncodedFiles::encodeErrors_;
 TEST_F(EncodedFiles, PanelValuesOfEveryFormat) {
   struct Case {
     const char* file;
-    const char* title;   // TagTitolo
-    const char* anno;    // TagAnno
-    const char* traccia; // TagTraccia
+    const char* title;    // TagTitolo
+    const char* anno;     // TagAnno
+    const char* traccia;  // TagTraccia
     const char* genere;
     const char* bitRate;
     const char* frequency;
@@ -202,7 +207,8 @@ TEST_F(EncodedFiles, Mp3LengthsAgreeWithTheirRules) {
 }
 
 TEST_F(EncodedFiles, StreamValuesAgreeWithFfprobe) {
-  for (const char* file : {"cbr.mp3", "vbr.mp3", "mono22.mp3", "layer2.mp3", "vorbis.ogg", "lossless.flac", "windows.wma"}) {
+  for (const char* file :
+       {"cbr.mp3", "vbr.mp3", "mono22.mp3", "layer2.mp3", "vorbis.ogg", "lossless.flac", "windows.wma"}) {
     SCOPED_TRACE(file);
     const std::string line = Info(Path(file));
     auto probe = Probe(Path(file));

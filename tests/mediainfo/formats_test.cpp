@@ -31,9 +31,9 @@ TEST(OggVorbis, IdentificationRanges) {
     int channelsRead, sampleRateRead, nominalRead;
   };
   const Case cases[] = {
-      {2, 44100, 128000, 2, 44100, 128},   {1, 8000, 16000, 1, 8000, 16},    {2, 48000, 350999, 2, 48000, 350},
-      {6, 44100, 128000, 0, 44100, 128},   {2, 96000, 128000, 2, 0, 128},    {2, 7999, 15999, 2, 0, 0},
-      {2, 44100, 351000, 2, 44100, 0},     {2, 44100, -1, 2, 44100, 0},
+      {2, 44100, 128000, 2, 44100, 128}, {1, 8000, 16000, 1, 8000, 16}, {2, 48000, 350999, 2, 48000, 350},
+      {6, 44100, 128000, 0, 44100, 128}, {2, 96000, 128000, 2, 0, 128}, {2, 7999, 15999, 2, 0, 0},
+      {2, 44100, 351000, 2, 44100, 0},   {2, 44100, -1, 2, 44100, 0},
   };
   for (const auto& c : cases) {
     OggFields f;
@@ -49,8 +49,17 @@ TEST(OggVorbis, IdentificationRanges) {
 TEST(OggVorbis, CommentsAndTrack) {
   TempFolder dir;
   OggFields f;
-  f.comments = {"TITLE=Title", "artist=Lower", "ALBUM=First", "Album=Second", "TRACKNUMBER= 3/12", "DATE=2001",
-                "GENRE=Jazz", "COMMENT=a=b", "NOEQUALS", "OTHER=x", "TITLE=" + std::string(300, 't')};
+  f.comments = {"TITLE=Title",
+                "artist=Lower",
+                "ALBUM=First",
+                "Album=Second",
+                "TRACKNUMBER= 3/12",
+                "DATE=2001",
+                "GENRE=Jazz",
+                "COMMENT=a=b",
+                "NOEQUALS",
+                "OTHER=x",
+                "TITLE=" + std::string(300, 't')};
   auto ogg = ReadOgg(dir, f);
   EXPECT_EQ(ogg.Title, std::string(244, 't'));  // 250 bytes kept: "TITLE=" and 244 more
   EXPECT_EQ(ogg.Artist, "Lower");
@@ -109,7 +118,8 @@ TEST(Flac, StreamInfoAndCommentsBehindOtherBlocks) {
   TempFolder dir;
   TFlacTags flac;
   // The comment block lies beyond the first 250 bytes, behind a padding block.
-  flac.ReadFromFile(dir.Write("a.flac", FlacFile(48000, 2, 480000, {"TITLE=T", "Genre=Rock", "TRACKNUMBER=4"}, 1000, 60000)));
+  flac.ReadFromFile(
+      dir.Write("a.flac", FlacFile(48000, 2, 480000, {"TITLE=T", "Genre=Rock", "TRACKNUMBER=4"}, 1000, 60000)));
   EXPECT_TRUE(flac.Valid);
   EXPECT_EQ(flac.SampleRate, 48000);
   EXPECT_EQ(flac.Channels, 2);
@@ -125,8 +135,9 @@ TEST(Flac, StreamInfoAndCommentsBehindOtherBlocks) {
 
 TEST(Flac, BrokenFilesGiveZeros) {
   TempFolder dir;
-  for (const std::string& bytes : {std::string(), std::string("fLaC"), std::string("fLaC\x00\xFF\xFF\xFF", 8), std::string("OggS"),
-                                   std::string("fLaC\x04\x00\x00\x08", 8) + U32LE(0xFFFFFFFF) + "abcd"}) {
+  for (const std::string& bytes :
+       {std::string(), std::string("fLaC"), std::string("fLaC\x00\xFF\xFF\xFF", 8), std::string("OggS"),
+        std::string("fLaC\x04\x00\x00\x08", 8) + U32LE(0xFFFFFFFF) + "abcd"}) {
     TFlacTags flac;
     flac.ReadFromFile(dir.Write("b.flac", bytes));
     EXPECT_TRUE(flac.Valid);
@@ -141,7 +152,7 @@ TEST(Wma, ReadsTheHeaderObjects) {
   f.title = " Title ";
   f.author = "Author";
   f.description = "Desc";
-  f.extended = {{"WM/AlbumTitle", "Album"}, {"WM/Year", "2003"}, {"WM/Genre", "Pop"}, {"WM/TRACK", "5"},
+  f.extended = {{"WM/AlbumTitle", "Album"},     {"WM/Year", "2003"}, {"WM/Genre", "Pop"}, {"WM/TRACK", "5"},
                 {"WM/Description", "Extended"}, {"WM/Other", "x"}};
   f.extendedNumbers = {{"WM/TrackNumber", 9}};
   TWMAfile wma;
@@ -179,13 +190,20 @@ TEST(Wma, ValidityRanges) {
     bool valid;
   };
   const Case cases[] = {
-      {1, 1, 8000, 1, true},          {319999, 2, 96000, 39999, true}, {320000, 2, 44100, 16000, false},
-      {0, 2, 44100, 16000, false},    {128000, 3, 44100, 16000, false}, {128000, 2, 7999, 16000, false},
-      {128000, 2, 96001, 16000, false}, {128000, 2, 44100, 40000, false}, {128000, 2, 44100, 0, false},
+      {1, 1, 8000, 1, true},
+      {319999, 2, 96000, 39999, true},
+      {320000, 2, 44100, 16000, false},
+      {0, 2, 44100, 16000, false},
+      {128000, 3, 44100, 16000, false},
+      {128000, 2, 7999, 16000, false},
+      {128000, 2, 96001, 16000, false},
+      {128000, 2, 44100, 40000, false},
+      {128000, 2, 44100, 0, false},
   };
   for (const auto& c : cases) {
     AsfFields f;
-    f.maxBitRate = c.maxBitRate, f.channels = c.channels, f.sampleRate = c.sampleRate, f.bytesPerSecond = c.bytesPerSecond;
+    f.maxBitRate = c.maxBitRate, f.channels = c.channels, f.sampleRate = c.sampleRate,
+    f.bytesPerSecond = c.bytesPerSecond;
     f.title = "T";
     TWMAfile wma;
     wma.ReadFromFile(dir.Write("v.wma", AsfFile(f)));

@@ -14,16 +14,16 @@ TEST(MpegFrameHdr, ParsesTheTables) {
     int version, layer, bitRate, sampleRate, frameLength;
   };
   const Case cases[] = {
-      {0xFB, 0x90, 0x00, true, 1, 3, 128, 44100, 417},   // MPEG-1 III 128k 44.1k
-      {0xFB, 0x92, 0x00, true, 1, 3, 128, 44100, 418},   // with padding
+      {0xFB, 0x90, 0x00, true, 1, 3, 128, 44100, 417},  // MPEG-1 III 128k 44.1k
+      {0xFB, 0x92, 0x00, true, 1, 3, 128, 44100, 418},  // with padding
       {0xFB, 0xA0, 0x00, true, 1, 3, 160, 44100, 522},
-      {0xFD, 0x84, 0xC0, true, 1, 2, 128, 48000, 384},   // MPEG-1 II 128k 48k mono
-      {0xFF, 0x90, 0x00, true, 1, 1, 288, 44100, 313},   // MPEG-1 I: 48 * 288000 / 44100 = 313
-      {0xFF, 0x92, 0x00, true, 1, 1, 288, 44100, 317},   // layer I padding is 4 bytes
-      {0xF3, 0x80, 0x00, true, 2, 3, 64, 22050, 208},    // MPEG-2 III: 72 * 64000 / 22050
-      {0xF7, 0x80, 0x00, true, 2, 1, 128, 22050, 139},   // MPEG-2 I: 24 * 128000 / 22050
-      {0xE3, 0x84, 0x00, true, 3, 3, 64, 16000, 288},    // MPEG-2.5 index 1 is 16000
-      {0xE3, 0x80, 0x00, true, 3, 3, 64, 32000, 144},    // MPEG-2.5 index 0 is 32000
+      {0xFD, 0x84, 0xC0, true, 1, 2, 128, 48000, 384},  // MPEG-1 II 128k 48k mono
+      {0xFF, 0x90, 0x00, true, 1, 1, 288, 44100, 313},  // MPEG-1 I: 48 * 288000 / 44100 = 313
+      {0xFF, 0x92, 0x00, true, 1, 1, 288, 44100, 317},  // layer I padding is 4 bytes
+      {0xF3, 0x80, 0x00, true, 2, 3, 64, 22050, 208},   // MPEG-2 III: 72 * 64000 / 22050
+      {0xF7, 0x80, 0x00, true, 2, 1, 128, 22050, 139},  // MPEG-2 I: 24 * 128000 / 22050
+      {0xE3, 0x84, 0x00, true, 3, 3, 64, 16000, 288},   // MPEG-2.5 index 1 is 16000
+      {0xE3, 0x80, 0x00, true, 3, 3, 64, 32000, 144},   // MPEG-2.5 index 0 is 32000
       {0xE3, 0x88, 0x00, true, 3, 3, 64, 8000, 576},
       {0xFB, 0x00, 0x00, true, 1, 3, 0, 44100, 0},       // free format counts as valid
       {0xFB, 0xF0, 0x00, false, 1, 3, -1, 44100, -3},    // bit-rate index 15: -144000 / 44100
@@ -164,12 +164,12 @@ TEST(AudioInfo, DurationRules) {
       {"cbr128", cbr(0x90, 4000000), false, 250000},
       {"cbr160", cbr(0xA0, 4000000), false, 200000},
       {"cbr128tag", cbr(0x90, 4000000) + Id3v1Block({}), false, 250000},
-      {"cbrtrunc", cbr(0x90, 4015999), false, 250000},   // 250.99 s: whole seconds
+      {"cbrtrunc", cbr(0x90, 4015999), false, 250000},  // 250.99 s: whole seconds
       {"xing", Mp3XingFrame(true, 10000) + Frames(2), true, 261000},
-      {"xing32k", xing32k(1), true, 0},           // 0.036 s rounds to 0
-      {"xinghalfeven", xing32k(125), true, 4000},  // 4.5 s: halves go to the even 4
-      {"xinghalfodd", xing32k(1875), true, 68000}, // 67.5 s: to the even 68
-      {"xinghalf40", xing32k(1125), true, 40000},  // 40.5 s
+      {"xing32k", xing32k(1), true, 0},             // 0.036 s rounds to 0
+      {"xinghalfeven", xing32k(125), true, 4000},   // 4.5 s: halves go to the even 4
+      {"xinghalfodd", xing32k(1875), true, 68000},  // 67.5 s: to the even 68
+      {"xinghalf40", xing32k(1125), true, 40000},   // 40.5 s
       {"xingnoframes", Mp3XingFrame(false, 10000) + Frames(2), true, 0},
   };
   for (const auto& c : cases) {
@@ -200,7 +200,10 @@ TEST(AudioInfo, InfoFrameDescribesTheStreamByTheAudioFrameAfterIt) {
 
 TEST(AudioInfo, XingOffsetsByVersionAndMode) {
   TempFolder dir;
-  struct Case { uint8_t b1, b2, b3; std::size_t offset; };
+  struct Case {
+    uint8_t b1, b2, b3;
+    std::size_t offset;
+  };
   const Case cases[] = {
       {0xFB, 0x90, 0xC0, 21},  // MPEG-1 mono
       {0xFB, 0x90, 0x00, 36},  // MPEG-1 stereo

@@ -19,7 +19,7 @@ TEST(Genres, PanelListAndStandardList) {
   ASSERT_EQ(panel.size(), 149u);
   ASSERT_EQ(standard.size(), 148u);
   const std::pair<int, const char*> panelNames[] = {
-      {0, "Blues"}, {17, "Rock"}, {80, "Folk"}, {136, "Christian Gangs"}, {140, "Contemporary Ch?"},
+      {0, "Blues"},           {17, "Rock"},      {80, "Folk"}, {136, "Christian Gangs"}, {140, "Contemporary Ch?"},
       {141, "Cristian Rock"}, {147, "Synthpop"}, {148, ""}};
   for (const auto& [id, name] : panelNames) EXPECT_EQ(panel[static_cast<std::size_t>(id)], name) << id;
   EXPECT_EQ(standard[136], "Christian Gangsta Rap");
@@ -79,7 +79,8 @@ TEST(Mp3Tag, FieldTextsCutAtZeroStripBlanksAndDecodeWindows1252) {
 
 TEST(Mp3Tag, NoTagInShortOrUntaggedFiles) {
   TempFolder dir;
-  for (const std::string& bytes : {std::string(), std::string(127, 'x'), std::string(128, 'x'), "TAG" + std::string(124, ' ')}) {
+  for (const std::string& bytes :
+       {std::string(), std::string(127, 'x'), std::string(128, 'x'), "TAG" + std::string(124, ' ')}) {
     Tmp3Tag tag;
     tag.ReadFromFile(dir.Write("n.mp3", bytes));
     EXPECT_FALSE(tag.TagPresent()) << bytes.size();
@@ -183,7 +184,8 @@ std::string WriteAsUnprivilegedUser(const std::string& path) {
   close(pipeFds[1]);
   std::string failure;
   char buffer[256];
-  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) failure.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    failure.append(buffer, static_cast<std::size_t>(n));
   close(pipeFds[0]);
   int status = 0;
   waitpid(child, &status, 0);
@@ -220,8 +222,14 @@ TEST(SaveTags, FieldRulesOfThePanel) {
   };
   const std::string c40(40, 'c');
   const Case cases[] = {
-      {"cuts", {std::string(40, 't'), "Art", "Alb", "19999", "3", c40, "rock"}, SaveTagsResult::Written,
-       std::string(30, 't'), "1999", std::string(28, 'c'), 3, 17},
+      {"cuts",
+       {std::string(40, 't'), "Art", "Alb", "19999", "3", c40, "rock"},
+       SaveTagsResult::Written,
+       std::string(30, 't'),
+       "1999",
+       std::string(28, 'c'),
+       3,
+       17},
       {"emptygenre", {"T", "", "", "", "1", "", ""}, SaveTagsResult::Written, "T", "", "", 1, 148},
       {"owngenre", {"T", "", "", "", "+2", "", "My Genre"}, SaveTagsResult::Written, "T", "", "", 2, 255},
       {"specialname", {"T", "", "", "", " 4", "", "cristian rock"}, SaveTagsResult::Written, "T", "", "", 4, 141},
@@ -320,8 +328,11 @@ TEST(Id3v2, TextRules) {
       {"utf-16 be", "TIT2", std::string("\x01\xFE\xFF\0T\0i", 7), &TID3v2::Title, "Ti"},
       {"utf-16 nonlatin", "TIT2", bom + std::string("\x2d\x4e\x87\x65", 4), &TID3v2::Title, "\u4e2d\u6587"},
       {"utf-16 surrogates", "TIT2", bom + std::string("\x3d\xd8\x00\xde", 4), &TID3v2::Title, "\U0001F600"},
-      {"utf-16 comment", "COMM", std::string("\x01" "eng", 4) + "\xFF\xFE" + Utf16LE("d") + std::string(2, '\0') +
-                                 "\xFF\xFE" + Utf16LE("Text"),
+      {"utf-16 comment", "COMM",
+       std::string("\x01"
+                   "eng",
+                   4) +
+           "\xFF\xFE" + Utf16LE("d") + std::string(2, '\0') + "\xFF\xFE" + Utf16LE("Text"),
        &TID3v2::Comment, "Text"},
       {"empty frame", "TIT2", "", &TID3v2::Title, ""},
       {"short comment", "COMM", std::string("\0en", 3), &TID3v2::Comment, ""},
@@ -335,7 +346,8 @@ TEST(Id3v2, TextRules) {
 
 TEST(Id3v2, TrackRules) {
   TempFolder dir;
-  const std::pair<std::string, int> cases[] = {{"3/12", 3}, {"7", 7}, {"x", 0}, {"", 0}, {" 12 /1", 12}, {"300", 44}, {"0x10", 0}};
+  const std::pair<std::string, int> cases[] = {{"3/12", 3},    {"7", 7},    {"x", 0},   {"", 0},
+                                               {" 12 /1", 12}, {"300", 44}, {"0x10", 0}};
   for (const auto& [text, track] : cases) {
     EXPECT_EQ(ReadV2(dir, Id3v2Tag(3, {{"TRCK", Text(text)}})).Track, track) << text;
   }

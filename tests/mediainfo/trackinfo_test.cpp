@@ -17,7 +17,12 @@ namespace {
 
 std::string TaggedMp3(bool withV1, bool withV2) {
   std::string bytes;
-  if (withV2) bytes += Id3v2Tag(3, {{"TIT2", std::string("\0V2 title", 9)}, {"TCON", std::string("\0(13)Pop", 8)}, {"TRCK", std::string("\0" "4/9", 4)}});
+  if (withV2)
+    bytes += Id3v2Tag(3, {{"TIT2", std::string("\0V2 title", 9)},
+                          {"TCON", std::string("\0(13)Pop", 8)},
+                          {"TRCK", std::string("\0"
+                                               "4/9",
+                                               4)}});
   for (int i = 0; i < 40; ++i) bytes += Mp3Frame128();
   if (withV1) bytes += Id3v1Block({"V1 title", "V1 artist", "V1 album", "1987", "V1 comment", 2, 17});
   return bytes;
@@ -63,7 +68,12 @@ TEST(TrackInfo, OtherFormatsByExtension) {
       {"song.Ogg", oggBytes, {"Ogg title", "", "", "", "3", "", "Jazz"}, oggRate, "44100 kHz", "( .Ogg file )"},
       {"a.wma", AsfFile(asf), {"Wma title", "", "", "2002", "6", "", ""}, "128 kBit/s", "44100 kHz", "( .wma file )"},
       {"a.ape", ape, {"Ape title", "", "", "2005", "3", "", "Pop"}, "24 bits", "48000 kHz", "( .ape file )"},
-      {"plain.ape", ApeFile("XXXX", 8, 2, 48000, 200), {"", "", "", "", "0", "", ""}, "0 bits", "0 kHz", "( .ape file )"},
+      {"plain.ape",
+       ApeFile("XXXX", 8, 2, 48000, 200),
+       {"", "", "", "", "0", "", ""},
+       "0 bits",
+       "0 kHz",
+       "( .ape file )"},
       {"a.wav", "RIFF", {}, "0 kBit/s", "0 kHz", std::nullopt},
       {"noext", "x", {}, "0 kBit/s", "0 kHz", std::nullopt},
       {"a.mp3.wav", TaggedMp3(true, false), {}, "0 kBit/s", "0 kHz", std::nullopt},

@@ -28,9 +28,9 @@ class WindowControls : public ::testing::Test {
     fs::create_directories(*media_);
     auto make = [](const std::string& name, const std::string& arguments) {
       const std::string path = (*media_ / name).string();
-      std::system(("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 " + arguments + " '" + path +
-                   "' </dev/null")
-                      .c_str());
+      std::system(
+          ("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 " + arguments + " '" + path + "' </dev/null")
+              .c_str());
       return path;
     };
     tagged_ = make("song.mp3",
@@ -128,8 +128,8 @@ TEST_F(WindowControls, StateFollowsTheEngine) {
   const struct {
     PlayerMode mode;
     PlaybackState state;
-  } cases[] = {{PlayerMode::Playing, PlaybackState::Playing}, {PlayerMode::Paused, PlaybackState::Paused},
-               {PlayerMode::Stopped, PlaybackState::Stopped}, {PlayerMode::Open, PlaybackState::Stopped},
+  } cases[] = {{PlayerMode::Playing, PlaybackState::Playing},  {PlayerMode::Paused, PlaybackState::Paused},
+               {PlayerMode::Stopped, PlaybackState::Stopped},  {PlayerMode::Open, PlaybackState::Stopped},
                {PlayerMode::NotReady, PlaybackState::Stopped}, {PlayerMode::Seeking, PlaybackState::Stopped}};
   for (const auto& c : cases) {
     engine_->mode = c.mode;

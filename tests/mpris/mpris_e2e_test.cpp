@@ -46,8 +46,9 @@ std::string Ctl(const std::string& arguments) {
 
 bool CtlSays(const std::string& arguments, const std::string& expected) {
   const bool said = WaitUntil([&] { return Ctl(arguments) == expected; }, seconds(10));
-  if (!said) std::fprintf(stderr, "playerctl %s: '%s', expected '%s'\n", arguments.c_str(), Ctl(arguments).c_str(),
-                          expected.c_str());
+  if (!said)
+    std::fprintf(stderr, "playerctl %s: '%s', expected '%s'\n", arguments.c_str(), Ctl(arguments).c_str(),
+                 expected.c_str());
   return said;
 }
 
@@ -77,7 +78,8 @@ class SeekedWatch {
  public:
   explicit SeekedWatch(const fs::path& log) : log_(log) {
     pid_ = std::atoi(RunCommand("dbus-monitor --session \"type='signal',interface='org.mpris.MediaPlayer2.Player',"
-                                "member='Seeked'\" > " + Quote(log.string()) + " 2>&1 & echo $!")
+                                "member='Seeked'\" > " +
+                                Quote(log.string()) + " 2>&1 & echo $!")
                          .output.c_str());
     // dbus-monitor first prints its own connection's greeting.
     WaitUntil([&] { return Text().find("NameAcquired") != std::string::npos; }, seconds(5));
@@ -160,13 +162,13 @@ TEST_F(MediaControls, StatusAndMetadataOfATaggedFile) {
   EXPECT_EQ(Ctl("metadata artist"), "The Testers");
   EXPECT_EQ(Ctl("metadata album"), "Tones");
   EXPECT_EQ(Ctl("metadata xesam:trackNumber"), "4");
-  EXPECT_EQ(Ctl("metadata xesam:url"), "file://" + QUrl::toPercentEncoding(QString::fromStdString(low_.string()), "/")
-                                                        .toStdString());
+  EXPECT_EQ(Ctl("metadata xesam:url"),
+            "file://" + QUrl::toPercentEncoding(QString::fromStdString(low_.string()), "/").toStdString());
   EXPECT_NEAR(std::atoll(Ctl("metadata mpris:length").c_str()), 30000000LL, 100000);
   EXPECT_EQ(Ctl("loop"), "Playlist");
   EXPECT_EQ(Ctl("shuffle"), "Off");
-  const QDBusMessage identity =
-      Call("org.freedesktop.DBus.Properties", "Get", {QString("org.mpris.MediaPlayer2"), QString("Identity")});
+  const QDBusMessage identity = Call("org.freedesktop.DBus.Properties", "Get",
+                                     {QString("org.mpris.MediaPlayer2"), QString("Identity")});
   ASSERT_EQ(identity.type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(identity.arguments().at(0).value<QDBusVariant>().variant().toString(), "Vombrel");
 }
@@ -201,12 +203,10 @@ TEST_F(MediaControls, PositionAndSeek) {
   // A click on the position bar right of its thumb: a page (a tenth of the track) on.
   player_->ClickAt(ml::kPositionFrame.right() - 10, ml::kTagsBoxTop + ml::kPositionFrame.center().y());
   EXPECT_TRUE(WaitUntil([&] { return seeked.Count() == 1; }, seconds(5))) << seeked.Count();
-  EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 3.5) < 1.5; }, seconds(5)))
-      << Ctl("position");
+  EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 3.5) < 1.5; }, seconds(5))) << Ctl("position");
   Ctl("position 20");
   EXPECT_TRUE(WaitUntil([&] { return seeked.Count() == 2; }, seconds(5))) << seeked.Count();
-  EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 20.5) < 1.5; }, seconds(5)))
-      << Ctl("position");
+  EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 20.5) < 1.5; }, seconds(5))) << Ctl("position");
   Ctl("position 10-");
   EXPECT_TRUE(WaitUntil([] { return std::abs(CtlNumber("position") - 11) < 1.5; }, seconds(5))) << Ctl("position");
   // Past the end is the next track.
@@ -315,8 +315,8 @@ TEST_F(MediaControls, OpenUriHandsTheFileOver) {
 TEST_F(MediaControls, TheNameStaysWithTheFirstAndNoBusIsNoHarm) {
   auto second = Start(folder_->Path() / "home2", {});
   ASSERT_TRUE(second->Running());
-  EXPECT_TRUE(WaitUntil([&] { return second->Output().find("desktop media controls off") != std::string::npos; },
-                        seconds(5)))
+  EXPECT_TRUE(
+      WaitUntil([&] { return second->Output().find("desktop media controls off") != std::string::npos; }, seconds(5)))
       << second->Output();
   EXPECT_EQ(Ctl("-l"), "vombrel");
   EXPECT_EQ(Ctl("metadata title"), "high.mp3");

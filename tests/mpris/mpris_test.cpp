@@ -96,16 +96,18 @@ TEST(MprisMapping, PlaybackAndLoopStatus) {
   EXPECT_EQ(LoopStatusText(true), "Playlist");
   EXPECT_EQ(LoopStatusText(false), "None");
   const std::vector<std::pair<QString, std::optional<bool>>> cases = {
-      {"None", false}, {"Playlist", true}, {"Track", std::nullopt}, {"playlist", std::nullopt},
-      {"", std::nullopt}, {QString(70000, 'x'), std::nullopt}};
-  for (const auto& [text, expected] : cases) EXPECT_EQ(RepeatFromLoopStatus(text), expected) << text.left(20).toStdString();
+      {"None", false},         {"Playlist", true},
+      {"Track", std::nullopt}, {"playlist", std::nullopt},
+      {"", std::nullopt},      {QString(70000, 'x'), std::nullopt}};
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(RepeatFromLoopStatus(text), expected) << text.left(20).toStdString();
 }
 
 TEST(MprisMapping, VolumeIsClampedAndRoundTrips) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<std::pair<double, std::optional<int32_t>>> cases = {
-      {0.0, 0},       {1.0, 65535},  {0.5, 32768},   {-0.1, 0},
-      {1.5, 65535},   {-inf, 0},     {inf, 65535},   {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
+      {0.0, 0},       {1.0, 65535}, {0.5, 32768}, {-0.1, 0},
+      {1.5, 65535},   {-inf, 0},    {inf, 65535}, {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
       {1e300, 65535}, {-1e300, 0}};
   for (const auto& [volume, bar] : cases) EXPECT_EQ(BarFromVolume(volume), bar) << volume;
   for (const int32_t bar : {0, 1, 13106, 32768, 52427, 65534, 65535}) EXPECT_EQ(BarFromVolume(VolumeFromBar(bar)), bar);
@@ -165,8 +167,7 @@ TEST(MprisMapping, RelativeSeek) {
       {PlaybackState::Stopped, 10000, 60000, 1000000, {K::Ignore, 0}},
       {PlaybackState::Playing, 10000, 0, 1000000, {K::Ignore, 0}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(PlanSeek(c.state, c.position, c.length, c.offsetUs), c.plan) << c.offsetUs;
+  for (const auto& c : cases) EXPECT_EQ(PlanSeek(c.state, c.position, c.length, c.offsetUs), c.plan) << c.offsetUs;
 }
 
 TEST(MprisMapping, AbsoluteSeekWantsTheCurrentTrackAndAPositionInside) {
@@ -197,10 +198,10 @@ TEST(MprisMapping, OpenUriTakesExistingLocalFilesOnly) {
   QFile(file).open(QIODevice::WriteOnly);
   const QString fileUri = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
   EXPECT_EQ(LocalFileOfUri(fileUri), file.toStdString());
-  for (const QString& bad : {QString("http://example.invalid/a.mp3"), QString("a.mp3"), file,
-                             QUrl::fromLocalFile(folder.path()).toString(), QUrl::fromLocalFile(file + "x").toString(),
-                             QString("file://"), QString(), QString("file:///") + QString(65536, 'a'),
-                             QString(65536, ':'), QString("file:///%00")})
+  for (const QString& bad :
+       {QString("http://example.invalid/a.mp3"), QString("a.mp3"), file, QUrl::fromLocalFile(folder.path()).toString(),
+        QUrl::fromLocalFile(file + "x").toString(), QString("file://"), QString(),
+        QString("file:///") + QString(65536, 'a'), QString(65536, ':'), QString("file:///%00")})
     EXPECT_EQ(LocalFileOfUri(bad), std::nullopt) << bad.left(60).toStdString();
 }
 
@@ -246,8 +247,8 @@ class Service : public ::testing::Test {
   QMetaObject::Connection changes_ = QObject::connect(
       &service_, &MprisService::PropertiesChanged,
       [this](const QString& interfaceName, const QVariantMap& changed) { spy_.emplace_back(interfaceName, changed); });
-  QMetaObject::Connection seeks_ =
-      QObject::connect(&service_, &MprisService::Seeked, [this](qlonglong position) { seeked_.push_back(position); });
+  QMetaObject::Connection seeks_ = QObject::connect(&service_, &MprisService::Seeked,
+                                                    [this](qlonglong position) { seeked_.push_back(position); });
 };
 
 TEST_F(Service, PropertiesReadTheCurrentState) {
@@ -421,7 +422,8 @@ TEST_F(Service, RefreshAnnouncesWhatChangedOnly) {
       {"next track", [&] { player_.track->index = 0; }, {"Metadata"}},
       {"tags", [&] { player_.track->title = "Renamed"; }, {"Metadata"}},
       {"position only", [&] { player_.position += 400; }, {}},
-      {"empty list", [&] {
+      {"empty list",
+       [&] {
          player_.entries = 0;
          player_.track.reset();
        },

@@ -16,9 +16,7 @@ void Make(const std::string& command) {
   if (!RunCommand(command)) throw std::runtime_error("fixture command failed: " + command);
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string RandomBytes(size_t count) {
   std::mt19937 generator(1234);
@@ -45,8 +43,10 @@ std::string MakeFixtures(const std::string& target) {
   Make(tone + "-c:a libmp3lame -b:a 128k -write_xing 0 " + f + "noxing.mp3");
   Make(tone + "-c:a aac -f adts " + f + "tone.aac");
   Make(tone + "-c:a mp2 " + f + "tone.mp2");
-  Make("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
-       "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " + f + "clip.mpg");
+  Make(
+      "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
+      "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " +
+      f + "clip.mpg");
   WriteBytes(f + "corrupt.mp3", RandomBytes(20000));
   WriteBytes(f + "empty.mp3", "");
   std::ifstream source(f + "tone.mp3", std::ios::binary);

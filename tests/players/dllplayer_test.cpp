@@ -110,10 +110,11 @@ TEST_F(DllPlayerTest, EveryOperationReachesItsEntryPointWithItsArgumentsAndResul
   EXPECT_EQ(engine->Description(), "Test Player");
   engine->Close();
   engine->DeinitPlayer();
-  EXPECT_EQ(controls.TakeLog(),
-            "_Open,_Play,_Pause,_GetMode,_Resume,_Stop,_GetLength,_SetPosition,_Stop,_GetPosition,_GetMode,_GetFileName,"
-            "_SetFullScreen(1),_SetFullScreen(0),_HasVideo,_GetVideoWidth,_GetVideoHeight,_OutputText(3;-4;hi),"
-            "_Refresh,_Description,_Close,_DeinitPlayer");
+  EXPECT_EQ(
+      controls.TakeLog(),
+      "_Open,_Play,_Pause,_GetMode,_Resume,_Stop,_GetLength,_SetPosition,_Stop,_GetPosition,_GetMode,_GetFileName,"
+      "_SetFullScreen(1),_SetFullScreen(0),_HasVideo,_GetVideoWidth,_GetVideoHeight,_OutputText(3;-4;hi),"
+      "_Refresh,_Description,_Close,_DeinitPlayer");
 
   MMFileInfoPtr video = engine->Open("clip.mpg");
   EXPECT_EQ(video->AudioOnly, 0);

@@ -106,9 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,
 TEST_F(MmcPlayerTest, OperationsWithoutAnOpenFileFailOrGiveZero) {
   for (int round = 0; round < 2; ++round) {  // before any Open, then after Close
     for (auto operation : std::initializer_list<void (*)(TMMCPlayer&)>{
-             [](TMMCPlayer& e) { e.Play(); }, [](TMMCPlayer& e) { e.Pause(); },
-             [](TMMCPlayer& e) { e.Resume(); }, [](TMMCPlayer& e) { e.Stop(); },
-             [](TMMCPlayer& e) { e.SetPosition(100); }, [](TMMCPlayer& e) { e.GetLength(); }}) {
+             [](TMMCPlayer& e) { e.Play(); }, [](TMMCPlayer& e) { e.Pause(); }, [](TMMCPlayer& e) { e.Resume(); },
+             [](TMMCPlayer& e) { e.Stop(); }, [](TMMCPlayer& e) { e.SetPosition(100); },
+             [](TMMCPlayer& e) { e.GetLength(); }}) {
       try {
         operation(*engine);
         ADD_FAILURE() << "no failure in round " << round;

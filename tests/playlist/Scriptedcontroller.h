@@ -43,9 +43,7 @@ class ScriptedController : public PlaylistController {
 // Random values handed out in order (then 0s).
 inline RandomSource Sequence(std::vector<uint32_t> values) {
   auto next = std::make_shared<std::size_t>(0);
-  return [values = std::move(values), next]() -> uint32_t {
-    return *next < values.size() ? values[(*next)++] : 0;
-  };
+  return [values = std::move(values), next]() -> uint32_t { return *next < values.size() ? values[(*next)++] : 0; };
 }
 
 }  // namespace vombrel::testing

@@ -14,8 +14,7 @@ namespace vombrel::testing {
 class TempUserDir {
  public:
   explicit TempUserDir(const std::string& tag)
-      : root_(std::filesystem::temp_directory_path() /
-              ("vombrel-" + tag + "-" + std::to_string(getpid()))) {
+      : root_(std::filesystem::temp_directory_path() / ("vombrel-" + tag + "-" + std::to_string(getpid()))) {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "user");
     SetUserDirChoice((root_ / "user").string() + "/");
@@ -30,9 +29,7 @@ class TempUserDir {
   void Write(const std::string& path, const std::string& bytes) const {
     std::ofstream(path, std::ios::binary) << bytes;
   }
-  std::string Read(const std::string& path) const {
-    return ReadFileBytes(path).value_or("<missing>");
-  }
+  std::string Read(const std::string& path) const { return ReadFileBytes(path).value_or("<missing>"); }
 
  private:
   std::filesystem::path root_;

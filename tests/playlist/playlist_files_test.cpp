@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "Scriptedcontroller.h"
+#include "Tempuserdir.h"
 #include "playlist/Playlistfiles.h"
 #include "playlist/Playlisthandover.h"
 #include "playlist/Playlistmodel.h"
-#include "Scriptedcontroller.h"
-#include "Tempuserdir.h"
 
 using namespace vombrel;
 using vombrel::testing::ScriptedController;
@@ -25,12 +25,12 @@ TEST(PlaylistFormat, DecodeBytes) {
       {"", {}},
       {"a\nb", {"a", "b"}},
       {"a\r\n\r\nb", {"a", "", "b"}},
-      {"a\n\rb", {"a", "", "b"}},           // LF then CR: two breaks
-      {"a\r\nb\r\n", {"a", "b"}},           // no trailing empty entry
+      {"a\n\rb", {"a", "", "b"}},  // LF then CR: two breaks
+      {"a\r\nb\r\n", {"a", "b"}},  // no trailing empty entry
       {"a\r", {"a"}},
-      {"\r\r\r", {"", "", ""}},             // only CRs
+      {"\r\r\r", {"", "", ""}},  // only CRs
       {"\n", {""}},
-      {"a\0b\r\nc"s, {"a"}},                // reading stops at 0x00
+      {"a\0b\r\nc"s, {"a"}},  // reading stops at 0x00
       {"\0abc"s, {}},
       {"#EXTM3U\r\n#EXTINF:1,x\r\n  spaced  \r\n", {"#EXTM3U", "#EXTINF:1,x", "  spaced  "}},
       {"\xff\xfe\x80 bin\r\n", {"\xff\xfe\x80 bin"}},  // bytes kept, no decoding
@@ -55,9 +55,9 @@ TEST(PlaylistFormat, IsPlaylistFile) {
     const char* path;
     bool playlist;
   } cases[] = {
-      {"list.m3u", true},  {"LIST.M3U", true},   {"x.vpl", true},     {"/a/b.Vpl", true},
-      {"a.m3u8", false},   {"noext", false},     {"dir.m3u/file", false}, {"", false},
-      {".m3u", true},      {"a.m3u.mp3", false}, {"a.mp3.M3u", true},
+      {"list.m3u", true}, {"LIST.M3U", true},   {"x.vpl", true},         {"/a/b.Vpl", true},
+      {"a.m3u8", false},  {"noext", false},     {"dir.m3u/file", false}, {"", false},
+      {".m3u", true},     {"a.m3u.mp3", false}, {"a.mp3.M3u", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsPlaylistFile(c.path), c.playlist) << c.path;
 }
@@ -76,13 +76,12 @@ TEST(PlaylistFormat, SaveNameCompletion) {
       {"mylist.Vpl", 2, "mylist.Vpl"},
       {"a.m3u.m3u", 2, "a.m3u.m3u.M3U"},  // first ".M3U" is not at the end
       {"a.m3u.m3u", 1, "a.m3u.m3u.VPL"},
-      {"a.m3u.vpl", 1, "a.m3u.vpl"},      // ".VPL" is checked when ".M3U" fails
+      {"a.m3u.vpl", 1, "a.m3u.vpl"},  // ".VPL" is checked when ".M3U" fails
       {"a.vpl.vpl", 2, "a.vpl.vpl.M3U"},
       {"", 1, ".VPL"},
       {"/dir.vpl/name", 1, "/dir.vpl/name.VPL"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(CompletePlaylistSaveName(c.chosen, c.filterIndex), c.completed) << c.chosen;
+  for (const auto& c : cases) EXPECT_EQ(CompletePlaylistSaveName(c.chosen, c.filterIndex), c.completed) << c.chosen;
 }
 
 class PlaylistFiles : public ::testing::Test {
@@ -167,7 +166,7 @@ TEST_F(PlaylistFiles, ReadOnlyPlaylistIsNotReplaced) {
   EXPECT_THROW(model.SavePlaylistFile(path), PlaylistWriteError);
   EXPECT_EQ(dir.Read(path), "kept\r\n");
   EXPECT_TRUE(recent.empty());
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0444u);
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "playlist/Playlistfiles.h"
-#include "playlist/Playlistmodel.h"
 #include "Scriptedcontroller.h"
 #include "Tempuserdir.h"
+#include "playlist/Playlistfiles.h"
+#include "playlist/Playlistmodel.h"
 
 using namespace vombrel;
 using vombrel::testing::ScriptedController;
@@ -55,7 +55,7 @@ TEST_F(Model, NavigationSteps) {
       {"shuffle next 2+3", 5, 2, true, 8, true, 0},
       {"shuffle previous 2-4", 5, 2, true, 4, false, 3},
       {"shuffle large value", 5, 0, true, 0xFFFFFFFFu, true, 0},  // 4294967295 mod 5 = 0
-      {"extreme index", 3, INT32_MAX, false, 0, true, 2},        // (2^31-1+1) mod 3
+      {"extreme index", 3, INT32_MAX, false, 0, true, 2},         // (2^31-1+1) mod 3
   };
   for (const auto& c : cases) {
     Fill(c.count, c.start);
@@ -222,8 +222,8 @@ TEST_F(Model, DisplayNameUsesTitlesOfExistingTaggedFiles) {
   } cases[] = {
       {dir.Path("song.mp3"), "Title of song.mp3"},
       {dir.Path("SONG2.OGG"), "Title of SONG2.OGG"},
-      {dir.Path("a.flac"), "a.flac"},        // no title for FLAC
-      {dir.Path("blank.wma"), ""},           // blanks only: empty after trimming
+      {dir.Path("a.flac"), "a.flac"},  // no title for FLAC
+      {dir.Path("blank.wma"), ""},     // blanks only: empty after trimming
       {dir.Path("untitled.ape"), "untitled.ape"},
       {dir.Path("missing.mp3"), "missing.mp3"},
       {"relative/name", "name"},

@@ -25,8 +25,8 @@ TEST(ParseExecuteLine, Table) {
       // An unbalanced quote takes the rest of the line.
       {R"(["Open /x y])", ShellExecuteCommand{"Open /x y", "", ""}},
       {"[,/x.mp3]", ShellExecuteCommand{"", "/x.mp3", ""}},
-      {"[ ]", std::nullopt},    // no items: skipped
-      {"[]", std::nullopt},     // not longer than two characters
+      {"[ ]", std::nullopt},  // no items: skipped
+      {"[]", std::nullopt},   // not longer than two characters
       {"[x", std::nullopt},
       {"x]", std::nullopt},
       {"Open /x.mp3", std::nullopt},
@@ -48,7 +48,10 @@ struct Recorder {
   std::vector<std::string> calls;
   TShellCommandInterface shell;
   explicit Recorder(bool withOpen = true, bool withCustom = true) {
-    if (withOpen) shell.OnCmdOpenFile = [this](const std::string& f, const std::string& o) { calls.push_back("open|" + f + "|" + o); };
+    if (withOpen)
+      shell.OnCmdOpenFile = [this](const std::string& f, const std::string& o) {
+        calls.push_back("open|" + f + "|" + o);
+      };
     if (withCustom)
       shell.OnCmdCustom = [this](const std::string& c, const std::string& f, const std::string& o) {
         calls.push_back("custom|" + c + "|" + f + "|" + o);
@@ -103,8 +106,8 @@ TEST(TShellCommandInterface, ExecuteRunsCommandsInOrderAndDropsOtherLines) {
   Recorder r(true, false);
   const int handled = r.shell.Execute("[Open \"/a b.mp3\"]\r\nplain text\r\n[ ]\r\n[Enqueue /x]\r\n[Open /c.mp3]");
   EXPECT_EQ(handled, 2);
-  EXPECT_EQ(r.calls, (std::vector<std::string>{"open|/a b.mp3|", "general|plain text", "general|[Enqueue /x]",
-                                               "open|/c.mp3|"}));
+  EXPECT_EQ(r.calls,
+            (std::vector<std::string>{"open|/a b.mp3|", "general|plain text", "general|[Enqueue /x]", "open|/c.mp3|"}));
 }
 
 TEST(TShellCommandInterface, ExecuteSurvivesHugeAndBinaryText) {

@@ -105,10 +105,10 @@ TEST_F(ShellService, TextThatCannotTravelIsRefusedByTheClient) {
 TEST_F(ShellService, MalformedFramesAreDroppedAndTheServiceGoesOn) {
   const std::string path = server_.ServerPath();
   const std::string cases[] = {
-      std::string("\xFF\xFF\xFF\xFF", 4),                                              // an oversized length
+      std::string("\xFF\xFF\xFF\xFF", 4),                                          // an oversized length
       *EncodeHandOverFrame({"VOMBREL_ADD_TRACK_MESSAGE_ID", 1, "[Open /x.mp3]"}),  // another message
-      std::string(70000, 'A'),                                                         // noise
-      std::string("\x00\x00\x00\x03\x00\x09", 6),                                      // a name beyond its frame
+      std::string(70000, 'A'),                                                     // noise
+      std::string("\x00\x00\x00\x03\x00\x09", 6),                                  // a name beyond its frame
   };
   for (const auto& bytes : cases)
     EXPECT_EQ(WhileServing([&] { return SendRaw(path, bytes); }), "") << bytes.substr(0, 16);

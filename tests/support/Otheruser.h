@@ -21,8 +21,7 @@ inline int RunAsOrdinaryUser(const std::function<int()>& body) {
   const pid_t child = fork();
   if (child < 0) return -1;
   if (child == 0) {
-    if (geteuid() == 0 &&
-        (setgroups(0, nullptr) != 0 || setgid(kUnprivilegedId) != 0 || setuid(kUnprivilegedId) != 0))
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kUnprivilegedId) != 0 || setuid(kUnprivilegedId) != 0))
       _exit(100);
     _exit(body());
   }

@@ -13,15 +13,20 @@ TEST(Codec, Windows1252RoundTrip) {
 }
 
 TEST(Codec, DecodeTable) {
-  struct Case { std::string bytes; std::string text; };
+  struct Case {
+    std::string bytes;
+    std::string text;
+  };
   const Case cases[] = {
       {"plain", "plain"},
-      {"a\xA7" "b", "a\u00a7b"},                     // "§" saved in Windows-1252
-      {"caf\xC3\xA9", "caf\u00e9"},                  // already UTF-8
-      {"\xEF\xBB\xBFhi", "hi"},                      // byte-order mark dropped
+      {"a\xA7"
+       "b",
+       "a\u00a7b"},                  // "§" saved in Windows-1252
+      {"caf\xC3\xA9", "caf\u00e9"},  // already UTF-8
+      {"\xEF\xBB\xBFhi", "hi"},      // byte-order mark dropped
       {"\x80 euro", "\u20ac euro"},
-      {"\xC3", "\u00c3"},                            // truncated sequence: 8-bit text
-      {"\xED\xA0\x80", "\u00ed\u00a0\u20ac"},        // encoded surrogate is not UTF-8
+      {"\xC3", "\u00c3"},                      // truncated sequence: 8-bit text
+      {"\xED\xA0\x80", "\u00ed\u00a0\u20ac"},  // encoded surrogate is not UTF-8
       {std::string("a\0b", 3), std::string("a\0b", 3)},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeText(c.bytes), c.text) << c.bytes;
@@ -33,7 +38,10 @@ TEST(Codec, EncodeReplacesWhatTheCodePageCannotHold) {
 
 TEST(Codec, LineBreaks) {
   using Lines = std::vector<std::string>;
-  struct Case { std::string text; Lines lines; };
+  struct Case {
+    std::string text;
+    Lines lines;
+  };
   const Case cases[] = {
       {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
       {"a\r\n", {"a"}},

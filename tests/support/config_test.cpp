@@ -97,7 +97,7 @@ TEST_F(Store, ReadsFollowTheProfileConventions) {
   EXPECT_EQ(store.ReadInteger("General", "Hex", 1), 16);
   EXPECT_EQ(store.ReadInteger("General", "Bad", 1), 1);
   EXPECT_EQ(store.ReadInteger("General", "Trailing", 1), 5);  // blanks around a value are not part of it
-  EXPECT_EQ(store.ReadInteger("General", "Later", 1), 2);      // found in the repeated section
+  EXPECT_EQ(store.ReadInteger("General", "Later", 1), 2);     // found in the repeated section
   EXPECT_EQ(store.ReadString("Other", "Key", "d"), "other");
   EXPECT_EQ(store.ReadSection("other"), (StringList{"Key", "NoEquals"}));
   EXPECT_TRUE(store.ReadSection("Nowhere").empty());
@@ -105,10 +105,13 @@ TEST_F(Store, ReadsFollowTheProfileConventions) {
 
 TEST_F(Store, BooleanTable) {
   auto store = Make();
-  struct Case { const char* stored; bool fallback; bool result; };
-  const Case cases[] = {{"true", false, true}, {"TRUE", false, true}, {"True", false, true},
-                        {"1", true, false},    {"yes", true, false},  {"False", true, false},
-                        {"", true, true},      {"", false, false}};
+  struct Case {
+    const char* stored;
+    bool fallback;
+    bool result;
+  };
+  const Case cases[] = {{"true", false, true}, {"TRUE", false, true},  {"True", false, true}, {"1", true, false},
+                        {"yes", true, false},  {"False", true, false}, {"", true, true},      {"", false, false}};
   for (const auto& c : cases) {
     store.WriteString("General", "Flag", c.stored);
     EXPECT_EQ(store.ReadBool("General", "Flag", c.fallback), c.result) << c.stored;
@@ -132,9 +135,9 @@ TEST_F(Store, LongValuesAreCutAt2047Characters) {
 TEST_F(Store, WritesKeepPlacesAndAppend) {
   Spit(Ini(), "; comment\r\n[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=3\r\n");
   auto store = Make();
-  store.WriteInteger("a", "X", 10);     // existing key keeps its place and spelling
-  store.WriteString("A", "new", "n");   // new key at the end of its section
-  store.WriteString("C", "k", "v");     // new section at the end
+  store.WriteInteger("a", "X", 10);    // existing key keeps its place and spelling
+  store.WriteString("A", "new", "n");  // new key at the end of its section
+  store.WriteString("C", "k", "v");    // new section at the end
   EXPECT_EQ(Slurp(Ini()), "; comment\r\n[A]\r\nx=10\r\ny=2\r\nnew=n\r\n\r\n[B]\r\nz=3\r\n[C]\r\nk=v\r\n");
   // A value cannot break out of its line.
   store.WriteString("C", "k", "v\r\n[Evil]\r\nz=1");
@@ -142,14 +145,15 @@ TEST_F(Store, WritesKeepPlacesAndAppend) {
 }
 
 TEST_F(Store, TemplateDefaults) {
-  Template("[General]\r\n"
-           "Hints=DefaultValue=FALSE,Hint=\"x, y\"\r\n"
-           "Language=Hint=\"a b\" \"defaultvalue=Ital iano\" DefaultValue=ignored\r\n"
-           "Split=defaultvalue=\"Ital iano\"\r\n"
-           "Empty=DefaultValue=\r\n"
-           "NoItem=Something=1\r\n"
-           "Size=DefaultValue=969696\r\n"
-           "Width=DefaultValue=$20\r\n");
+  Template(
+      "[General]\r\n"
+      "Hints=DefaultValue=FALSE,Hint=\"x, y\"\r\n"
+      "Language=Hint=\"a b\" \"defaultvalue=Ital iano\" DefaultValue=ignored\r\n"
+      "Split=defaultvalue=\"Ital iano\"\r\n"
+      "Empty=DefaultValue=\r\n"
+      "NoItem=Something=1\r\n"
+      "Size=DefaultValue=969696\r\n"
+      "Width=DefaultValue=$20\r\n");
   auto store = Make();
   EXPECT_FALSE(store.ReadBool("General", "Hints", true));
   store.WriteBool("General", "Hints", true);
@@ -166,7 +170,10 @@ TEST_F(Store, TemplateDefaults) {
 }
 
 TEST(CommaText, SplitTable) {
-  struct Case { const char* text; StringList items; };
+  struct Case {
+    const char* text;
+    StringList items;
+  };
   const Case cases[] = {
       {"a,b", {"a", "b"}},
       {"a b", {"a", "b"}},
@@ -280,9 +287,8 @@ TEST_F(Store, TwoHandlesNeverLoseEachOthersKeys) {
 
   EXPECT_TRUE(store.ReadBool("General", "Repeat", false));
   EXPECT_EQ(store.ReadString("General", "Language", ""), "English");
-  EXPECT_EQ(store.ReadSection("FormVombrel"),
-            (StringList{"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos", "MinMaxPos(1280x1024)",
-                        "NormPos(1280x1024)"}));
+  EXPECT_EQ(store.ReadSection("FormVombrel"), (StringList{"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos",
+                                                          "MinMaxPos(1280x1024)", "NormPos(1280x1024)"}));
   EXPECT_EQ(store.ReadString("FormVombrel", "NormPos", ""), "10,20,262,342");
   const auto placed = ReadPlacement(store.IniFileName(), "FormPlaylist", 1280, 1024);
   ASSERT_TRUE(placed.has_value());

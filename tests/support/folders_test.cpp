@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -41,7 +41,7 @@ class Folders : public ::testing::Test {
   static void Spit(const fs::path& p, std::string_view bytes) { std::ofstream(p, std::ios::binary) << bytes; }
   static std::string Slurp(const fs::path& p) { return ReadFileBytes(p.string()).value_or("<unreadable>"); }
   static mode_t ModeOf(const fs::path& p) {
-    struct stat st{};
+    struct stat st {};
     return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
   }
   // Names in the folder, for checking that a write left nothing behind.
@@ -67,7 +67,10 @@ TEST_F(Folders, SubFoldersEndWithSlashAndExist) {
 
 TEST_F(Folders, UserDirChoices) {
   const std::string xdg = (root_ / "xdg").string() + "/" + ExeName() + "/";
-  struct Case { const char* choice; std::string folder; };
+  struct Case {
+    const char* choice;
+    std::string folder;
+  };
   const Case cases[] = {
       {"<UserAppData>", xdg},
       {"<userappdata>", xdg},
@@ -152,35 +155,52 @@ TEST_F(Folders, AtomicWriteRefusesWhatMayNotBeReplaced) {
     bool replaced;
   };
   const Case cases[] = {
-      {"writable file", [](const fs::path& f) { Spit(f / "t", "old"); return f / "t"; }, true},
+      {"writable file",
+       [](const fs::path& f) {
+         Spit(f / "t", "old");
+         return f / "t";
+       },
+       true},
       {"new file", [](const fs::path& f) { return f / "t"; }, true},
-      {"read-only file", [](const fs::path& f) {
+      {"read-only file",
+       [](const fs::path& f) {
          Spit(f / "t", "old");
          chmod((f / "t").c_str(), 0444);
          return f / "t";
-       }, false},
-      {"file nobody may write, mode 0", [](const fs::path& f) {
+       },
+       false},
+      {"file nobody may write, mode 0",
+       [](const fs::path& f) {
          Spit(f / "t", "old");
          chmod((f / "t").c_str(), 0);
          return f / "t";
-       }, false},
-      {"file in a read-only folder", [](const fs::path& f) {
+       },
+       false},
+      {"file in a read-only folder",
+       [](const fs::path& f) {
          Spit(f / "t", "old");
          chmod(f.c_str(), 0555);
          return f / "t";
-       }, false},
-      {"new file in a read-only folder", [](const fs::path& f) {
+       },
+       false},
+      {"new file in a read-only folder",
+       [](const fs::path& f) {
          chmod(f.c_str(), 0555);
          return f / "t";
-       }, false},
-      {"folder at the path", [](const fs::path& f) {
+       },
+       false},
+      {"folder at the path",
+       [](const fs::path& f) {
          fs::create_directory(f / "t");
          return f / "t";
-       }, false},
-      {"named pipe at the path", [](const fs::path& f) {
+       },
+       false},
+      {"named pipe at the path",
+       [](const fs::path& f) {
          mkfifo((f / "t").c_str(), 0666);
          return f / "t";
-       }, false},
+       },
+       false},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -234,9 +254,10 @@ TEST_F(Folders, AtomicWriteAsAnOrdinaryUserRespectsPermissions) {
 
   // The superuser replacing a user's file leaves it the user's.
   if (geteuid() != 0) return;
-  ASSERT_EQ(chown((shared / "new.vpl").c_str(), vombrel::testing::kUnprivilegedId, vombrel::testing::kUnprivilegedId), 0);
+  ASSERT_EQ(chown((shared / "new.vpl").c_str(), vombrel::testing::kUnprivilegedId, vombrel::testing::kUnprivilegedId),
+            0);
   ASSERT_TRUE(WriteFileAtomically((shared / "new.vpl").string(), "by root"));
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat((shared / "new.vpl").c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, vombrel::testing::kUnprivilegedId);
   EXPECT_EQ(st.st_gid, vombrel::testing::kUnprivilegedId);
@@ -292,9 +313,8 @@ TEST_F(Folders, AtomicWriteGivesNewFilesTheUmaskAndKeepsTheModeOfOldOnes) {
     mode_t after;
   };
   const Case cases[] = {
-      {022, std::nullopt, 0644}, {027, std::nullopt, 0640}, {077, std::nullopt, 0600},
-      {0, std::nullopt, 0666},   {022, 0600, 0600},          {077, 0664, 0664},
-      {022, 0755, 0755},
+      {022, std::nullopt, 0644}, {027, std::nullopt, 0640}, {077, std::nullopt, 0600}, {0, std::nullopt, 0666},
+      {022, 0600, 0600},         {077, 0664, 0664},         {022, 0755, 0755},
   };
   const mode_t saved = umask(022);
   int n = 0;
@@ -358,15 +378,14 @@ TEST_F(Folders, ListedFilePathOpensWhatTheListingShowed) {
   fs::create_directories(folder);
   for (const char* name : {"Upper.SO", "lower.so", "Both.so", "Both.SO", "Mixed.So", "Other.SOX"}) Touch(folder / name);
   const std::string f = folder.string() + "/";
-  struct Case { const char* base; std::string path; };
+  struct Case {
+    const char* base;
+    std::string path;
+  };
   const Case cases[] = {
-      {"Upper", f + "Upper.SO"},
-      {"lower", f + "lower.so"},
-      {"Both", f + "Both.so"},       // the exact name first
-      {"Mixed", f + "Mixed.So"},
-      {"upper", f + "upper.so"},     // the base name is exact: no such library
-      {"Other", f + "Other.so"},
-      {"Missing", f + "Missing.so"},
+      {"Upper", f + "Upper.SO"}, {"lower", f + "lower.so"},     {"Both", f + "Both.so"},  // the exact name first
+      {"Mixed", f + "Mixed.So"}, {"upper", f + "upper.so"},  // the base name is exact: no such library
+      {"Other", f + "Other.so"}, {"Missing", f + "Missing.so"},
   };
   for (const auto& c : cases) EXPECT_EQ(ListedFilePath(f, c.base, ".so"), c.path) << c.base;
   // Every base name the listing gives leads back to its own file.

@@ -6,7 +6,13 @@
 using namespace vombrel;
 
 TEST(LeftRightOf, Table) {
-  struct Case { const char* text; const char* sep; bool whole; const char* left; const char* right; };
+  struct Case {
+    const char* text;
+    const char* sep;
+    bool whole;
+    const char* left;
+    const char* right;
+  };
   const Case cases[] = {
       {"FormOpzioni_1", "_", true, "FormOpzioni", "1"},
       {"FormOpzioni", "_", true, "FormOpzioni", ""},
@@ -25,15 +31,15 @@ TEST(LeftRightOf, Table) {
 }
 
 TEST(SplitText, PiecesFollowTheSeparatorRule) {
-  struct Case { const char* text; bool trimLast; StringList pieces; };
+  struct Case {
+    const char* text;
+    bool trimLast;
+    StringList pieces;
+  };
   const Case cases[] = {
-      {"a\u00a7b", false, {"a", "b"}},
-      {"a\u00a7", false, {"a"}},
-      {"\u00a7a", false, {"", "a"}},
-      {"a\u00a7\u00a7b", false, {"a", "", "b"}},
-      {"", false, {}},
-      {"\u00a7", false, {""}},
-      {" a \u00a7 b ", true, {" a ", "b"}},   // only the last piece is trimmed
+      {"a\u00a7b", false, {"a", "b"}},           {"a\u00a7", false, {"a"}}, {"\u00a7a", false, {"", "a"}},
+      {"a\u00a7\u00a7b", false, {"a", "", "b"}}, {"", false, {}},           {"\u00a7", false, {""}},
+      {" a \u00a7 b ", true, {" a ", "b"}},  // only the last piece is trimmed
       {" a \u00a7 b ", false, {" a ", " b "}},
   };
   for (const auto& c : cases) EXPECT_EQ(SplitText(c.text, "\u00a7", c.trimLast), c.pieces) << c.text;
@@ -42,16 +48,42 @@ TEST(SplitText, PiecesFollowTheSeparatorRule) {
 }
 
 TEST(IntegerRule, Table) {
-  struct Case { const char* text; std::optional<int32_t> value; };
+  struct Case {
+    const char* text;
+    std::optional<int32_t> value;
+  };
   const Case cases[] = {
-      {"0", 0}, {"-3", -3}, {"+7", 7}, {"   42", 42}, {"42 ", std::nullopt}, {" ", std::nullopt},
-      {"", std::nullopt}, {"12x", std::nullopt}, {"abc", std::nullopt}, {"$FF", 255}, {"xff", 255},
-      {"Xff", 255}, {"0x1A", 26}, {"0X1a", 26}, {"-$10", -16}, {"$", std::nullopt},
-      {"0x", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-      {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"$7FFFFFFF", INT32_MAX},
-      {"$80000000", std::nullopt}, {"-$80000000", INT32_MIN}, {"99999999999999999999", std::nullopt},
-      {"1 2", std::nullopt}, {"\t5", std::nullopt}, {"--5", std::nullopt}, {"5-", std::nullopt},
-      {"969696", 969696}, {"0g", std::nullopt},
+      {"0", 0},
+      {"-3", -3},
+      {"+7", 7},
+      {"   42", 42},
+      {"42 ", std::nullopt},
+      {" ", std::nullopt},
+      {"", std::nullopt},
+      {"12x", std::nullopt},
+      {"abc", std::nullopt},
+      {"$FF", 255},
+      {"xff", 255},
+      {"Xff", 255},
+      {"0x1A", 26},
+      {"0X1a", 26},
+      {"-$10", -16},
+      {"$", std::nullopt},
+      {"0x", std::nullopt},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"$7FFFFFFF", INT32_MAX},
+      {"$80000000", std::nullopt},
+      {"-$80000000", INT32_MIN},
+      {"99999999999999999999", std::nullopt},
+      {"1 2", std::nullopt},
+      {"\t5", std::nullopt},
+      {"--5", std::nullopt},
+      {"5-", std::nullopt},
+      {"969696", 969696},
+      {"0g", std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/Supportaspetto.h"
@@ -29,7 +29,7 @@ TEST(ColorArithmetic, DarkenAndLightenClampEachChannel) {
       {MakeRgb(48, 32, 16), 40, true, MakeRgb(8, 0, 0)},
       {MakeRgb(240, 240, 240), 30, false, MakeRgb(255, 255, 255)},
       {MakeRgb(10, 200, 250), 10, false, MakeRgb(20, 210, 255)},
-      {SystemColor(COLOR_BTNFACE), 40, true, 0},                    // bytes (15, 0, 0) darken to black
+      {SystemColor(COLOR_BTNFACE), 40, true, 0},                       // bytes (15, 0, 0) darken to black
       {SystemColor(COLOR_BTNHIGHLIGHT), 10, true, MakeRgb(10, 0, 0)},  // top byte dropped
       {SystemColor(COLOR_BTNFACE), 5, false, MakeRgb(20, 5, 5)},
       {MakeRgb(1, 2, 3), 0, true, MakeRgb(1, 2, 3)},
@@ -72,7 +72,8 @@ TEST(SchemeFile, KeysMatchAnyCaseFirstLineWinsValueUntrimmed) {
 std::vector<std::string> CanonicalLines(std::string_view faceValue) {
   std::vector<std::string> lines;
   for (int role = 0; role < kColorRoleCount; ++role)
-    lines.push_back(std::string(ColorRoleKey(role)) + "=" + (role == crFace ? std::string(faceValue) : std::to_string(role * 1000)));
+    lines.push_back(std::string(ColorRoleKey(role)) + "=" +
+                    (role == crFace ? std::string(faceValue) : std::to_string(role * 1000)));
   return lines;
 }
 
@@ -95,7 +96,10 @@ TEST(SchemeFile, ValuesFollowTheIntegerRule) {
       {"", false, 0},
       {"abc", false, 0},
       {"12ab", false, 0},
-      {std::string("1\0" "2", 3), false, 0},
+      {std::string("1\0"
+                   "2",
+                   3),
+       false, 0},
   };
   for (const ValueCase& c : cases) {
     const ParsedScheme parsed = ParseSchemeLines(CanonicalLines(c.text));
@@ -147,7 +151,8 @@ class SchemeFolder : public ::testing::Test {
 
 TEST_F(SchemeFolder, WritersOrderTheirKeysAndReadBack) {
   SchemeColors colors{};
-  for (int role = 0; role < kColorRoleCount; ++role) colors[static_cast<std::size_t>(role)] = MakeRgb(role, 2 * role, 3 * role);
+  for (int role = 0; role < kColorRoleCount; ++role)
+    colors[static_cast<std::size_t>(role)] = MakeRgb(role, 2 * role, 3 * role);
   // MakeRgb(n, 2n, 3n) is n * 197121.
   EXPECT_EQ(FormatSchemeFile(colors, SchemeFileOrder::Current),
             "Face=0\r\nBorder=197121\r\nButtonFace=394242\r\nButtonFocus=591363\r\nButtonBorder=788484\r\n"

@@ -46,21 +46,28 @@ QColor Q(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(colo
 std::map<std::string, TColor> Expected(const std::string& kind, int tag, const SchemeColors& c) {
   auto r = [&c](ColorRole role) { return c[role]; };
   if (kind == "TFlatButton")
-    return {{"Color", r(crButtonFace)}, {"ColorBorder", r(crButtonBorder)},
+    return {{"Color", r(crButtonFace)},
+            {"ColorBorder", r(crButtonBorder)},
             {"ColorDown", tag == 1 ? Darken(r(crButtonFace), 40) : r(crButtonFace)},
-            {"ColorFocused", r(crButtonFocus)}, {"ColorHighLight", r(crButtonBorder)},
+            {"ColorFocused", r(crButtonFocus)},
+            {"ColorHighLight", r(crButtonBorder)},
             {"ColorShadow", r(crButtonBorder)}};
   if (kind == "TFlatPanel") {
     if (tag == 0)
-      return {{"Color", r(crFace)}, {"ColorHighLight", r(crBorder)}, {"ColorShadow", r(crBorder)},
+      return {{"Color", r(crFace)},
+              {"ColorHighLight", r(crBorder)},
+              {"ColorShadow", r(crBorder)},
               {"FontColor", r(crTextFont)}};
     if (tag == 1)
-      return {{"Color", r(crTextBox)}, {"ColorHighLight", r(crBorder)}, {"ColorShadow", r(crBorder)},
+      return {{"Color", r(crTextBox)},
+              {"ColorHighLight", r(crBorder)},
+              {"ColorShadow", r(crBorder)},
               {"FontColor", r(crTextFont)}};
     if (tag == 4) return {{"Color", r(crScroll)}};
     return {};
   }
-  if (kind == "TFlatGroupBox") return {{"Color", r(crFace)}, {"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}};
+  if (kind == "TFlatGroupBox")
+    return {{"Color", r(crFace)}, {"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}};
   if (kind == "TPanel") {
     if (tag == 3) return {{"Color", r(crTitle)}, {"FontColor", r(crTitleFont)}};
     if (tag == 4) return {{"Color", r(crThumb)}};
@@ -69,34 +76,48 @@ std::map<std::string, TColor> Expected(const std::string& kind, int tag, const S
     return {{"Color", r(crFace)}, {"FontColor", r(crTextFont)}};
   }
   if (kind == "TSecretPanel") return {{"Color", r(crTextBox)}};
-  if (kind == "TEdit") return tag == 2 ? std::map<std::string, TColor>{} : std::map<std::string, TColor>{{"Color", r(crTextBox)}, {"FontColor", r(crTextFont)}};
+  if (kind == "TEdit")
+    return tag == 2 ? std::map<std::string, TColor>{}
+                    : std::map<std::string, TColor>{{"Color", r(crTextBox)}, {"FontColor", r(crTextFont)}};
   if (kind == "TListBox" || kind == "TTextListBox")
-    return tag == 1 ? std::map<std::string, TColor>{{"Color", r(crTextBox)}, {"FontColor", r(crTextFont)}} : std::map<std::string, TColor>{};
-  if (kind == "TLabel") return tag == 2 ? std::map<std::string, TColor>{} : std::map<std::string, TColor>{{"FontColor", r(crTextFont)}};
+    return tag == 1 ? std::map<std::string, TColor>{{"Color", r(crTextBox)}, {"FontColor", r(crTextFont)}}
+                    : std::map<std::string, TColor>{};
+  if (kind == "TLabel")
+    return tag == 2 ? std::map<std::string, TColor>{} : std::map<std::string, TColor>{{"FontColor", r(crTextFont)}};
   if (kind == "TFlatScrollbar")
-    return {{"ThumbBorderColor", r(crScroll)}, {"ThumbHighlightColor", r(crScroll)}, {"ThumbShadowColor", r(crScroll)},
-            {"Color", r(crScroll)}, {"ThumbColor", r(crThumb)}, {"ThumbFocusedColor", r(crButtonFocus)},
-            {"ButtonColor", r(crBorder)}, {"ButtonBorderColor", r(crBorder)}};
+    return {{"ThumbBorderColor", r(crScroll)}, {"ThumbHighlightColor", r(crScroll)},
+            {"ThumbShadowColor", r(crScroll)}, {"Color", r(crScroll)},
+            {"ThumbColor", r(crThumb)},        {"ThumbFocusedColor", r(crButtonFocus)},
+            {"ButtonColor", r(crBorder)},      {"ButtonBorderColor", r(crBorder)}};
   if (kind == "TFlatTitlebar")
-    return {{"TitlebarColor", r(crTitle)}, {"FontColor", r(crTitleFont)}, {"InactiveTextColor", r(crTitleFont)},
+    return {{"TitlebarColor", r(crTitle)},
+            {"FontColor", r(crTitleFont)},
+            {"InactiveTextColor", r(crTitleFont)},
             {"ActiveTextColor", r(crTitleFont)}};
   if (kind == "TFlatHint")
-    return {{"ColorArrow", r(crTextFont)}, {"ColorArrowBackground", r(crButtonFace)}, {"ColorBorder", r(crBorder)},
+    return {{"ColorArrow", r(crTextFont)},
+            {"ColorArrowBackground", r(crButtonFace)},
+            {"ColorBorder", r(crBorder)},
             {"ColorBackground", r(crButtonFocus)}};
   if (kind == "TFlatCheckBox")
-    return {{"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}, {"ColorCheck", r(crTextFont)},
-            {"ColorDown", r(crTextBox)}, {"ColorFocused", r(crTextBox)}, {"Color", tag == 1 ? r(crFace) : r(crTextBox)}};
+    return {{"ColorBorder", r(crBorder)},   {"FontColor", r(crTextFont)},
+            {"ColorCheck", r(crTextFont)},  {"ColorDown", r(crTextBox)},
+            {"ColorFocused", r(crTextBox)}, {"Color", tag == 1 ? r(crFace) : r(crTextBox)}};
   if (kind == "TFlatCheckListBox")
-    return {{"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}, {"ColorArrow", r(crBorder)},
-            {"ColorCheck", r(crBorder)}, {"Color", r(crTextBox)}, {"ColorItemsSelect", r(crFace)},
+    return {{"ColorBorder", r(crBorder)},    {"FontColor", r(crTextFont)}, {"ColorArrow", r(crBorder)},
+            {"ColorCheck", r(crBorder)},     {"Color", r(crTextBox)},      {"ColorItemsSelect", r(crFace)},
             {"ColorItemsRect", r(crTextBox)}};
   if (kind == "TFlatListBox")
-    return {{"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}, {"ColorArrow", r(crBorder)},
-            {"Color", r(crTextBox)}, {"ColorItemsSelect", r(crFace)}, {"ColorItemsRect", r(crTextBox)}};
+    return {{"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)},    {"ColorArrow", r(crBorder)},
+            {"Color", r(crTextBox)},      {"ColorItemsSelect", r(crFace)}, {"ColorItemsRect", r(crTextBox)}};
   if (kind == "TFlatComboBox")
-    return {{"ColorBorder", r(crBorder)}, {"FontColor", r(crTextFont)}, {"ColorArrow", r(crTextFont)},
-            {"ColorArrowBackground", r(crBorder)}, {"Color", r(crTextBox)}};
-  if (kind == "TFlatProgressBar") return {{"ColorBorder", r(crBorder)}, {"ColorElement", r(crBorder)}, {"Color", r(crFace)}};
+    return {{"ColorBorder", r(crBorder)},
+            {"FontColor", r(crTextFont)},
+            {"ColorArrow", r(crTextFont)},
+            {"ColorArrowBackground", r(crBorder)},
+            {"Color", r(crTextBox)}};
+  if (kind == "TFlatProgressBar")
+    return {{"ColorBorder", r(crBorder)}, {"ColorElement", r(crBorder)}, {"Color", r(crFace)}};
   return {};  // every other class is left alone
 }
 
@@ -190,7 +211,8 @@ class ColorSchemeTest : public ::testing::Test {
   }
   std::map<std::string, std::map<std::string, QColor>> Snapshot() const {
     std::map<std::string, std::map<std::string, QColor>> all;
-    for (const auto& entry : components_) all[entry.component->objectName().toStdString()] = ColorProperties(entry.component);
+    for (const auto& entry : components_)
+      all[entry.component->objectName().toStdString()] = ColorProperties(entry.component);
     return all;
   }
 

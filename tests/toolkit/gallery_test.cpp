@@ -16,8 +16,8 @@ namespace {
 
 // A dark scheme whose roles are easy to tell apart.
 SchemeColors GalleryScheme() {
-  return {MakeRgb(51, 51, 51),   MakeRgb(128, 128, 128), MakeRgb(80, 80, 80),   MakeRgb(120, 120, 120),
-          MakeRgb(32, 32, 32),   MakeRgb(64, 64, 64),    MakeRgb(255, 128, 0),  MakeRgb(0, 51, 102),
+  return {MakeRgb(51, 51, 51),    MakeRgb(128, 128, 128), MakeRgb(80, 80, 80),  MakeRgb(120, 120, 120),
+          MakeRgb(32, 32, 32),    MakeRgb(64, 64, 64),    MakeRgb(255, 128, 0), MakeRgb(0, 51, 102),
           MakeRgb(240, 240, 240), MakeRgb(255, 255, 255), MakeRgb(26, 26, 26)};
 }
 
@@ -58,8 +58,8 @@ TEST(Gallery, ShowsEveryRoleOfTheSchemeOnTheScreen) {
   const SchemeColors colors = GalleryScheme();
   // Roles painted as faces cover large areas; text and frames at least a line.
   const std::vector<std::pair<ColorRole, int>> expectations{
-      {crFace, 5000}, {crTextBox, 20000}, {crTitle, 3000}, {crButtonFace, 1000}, {crScroll, 300},
-      {crThumb, 50},  {crBorder, 500},   {crButtonBorder, 300}, {crTitleFont, 20}, {crTextFont, 100},
+      {crFace, 5000}, {crTextBox, 20000}, {crTitle, 3000},       {crButtonFace, 1000}, {crScroll, 300},
+      {crThumb, 50},  {crBorder, 500},    {crButtonBorder, 300}, {crTitleFont, 20},    {crTextFont, 100},
   };
   for (const auto& [role, minimum] : expectations) {
     const TColor color = colors[role];

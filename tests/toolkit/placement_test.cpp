@@ -82,8 +82,9 @@ TEST_F(PlacementTest, ShowRestoresThePositionAndKeepsItOnTheScreen) {
   second->hide();
 
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-  WritePlacement(store_->IniFileName(), "FormPlaylist", StoredPlacement{0, 1, 96, {-1, -1, -1, -1}, {50000, -9000, 50252, -8678}},
-                 screen.width(), screen.height());
+  WritePlacement(store_->IniFileName(), "FormPlaylist",
+                 StoredPlacement{0, 1, 96, {-1, -1, -1, -1}, {50000, -9000, 50252, -8678}}, screen.width(),
+                 screen.height());
   second->show();
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_TRUE(area.intersects(second->frameGeometry())) << second->pos().x() << "," << second->pos().y();

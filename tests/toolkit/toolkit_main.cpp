@@ -1,6 +1,6 @@
 // Widget tests run on the offscreen platform with one application object for all tests.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

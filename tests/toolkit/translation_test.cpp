@@ -67,8 +67,18 @@ TEST_F(TranslationTest, CaptionAndHintClassesAndTheWindowItself) {
       {"TFlatSpeedButton", [](QObject* o, const char* n) -> QObject* { return Add<TFlatSpeedButton>(o, n); }},
       {"TFlatPanel", [](QObject* o, const char* n) -> QObject* { return Add<TFlatPanel>(o, n); }},
       {"TFlatTitlebar", [](QObject* o, const char* n) -> QObject* { return Add<TFlatTitlebar>(o, n); }},
-      {"TMenuItem", [](QObject* o, const char* n) -> QObject* { auto* i = new TMenuItem(o); i->setObjectName(n); return i; }},
-      {"TSpeedItem", [](QObject* o, const char* n) -> QObject* { auto* i = new TSpeedItem(o); i->setObjectName(n); return i; }},
+      {"TMenuItem",
+       [](QObject* o, const char* n) -> QObject* {
+         auto* i = new TMenuItem(o);
+         i->setObjectName(n);
+         return i;
+       }},
+      {"TSpeedItem",
+       [](QObject* o, const char* n) -> QObject* {
+         auto* i = new TSpeedItem(o);
+         i->setObjectName(n);
+         return i;
+       }},
   };
   StringList lines{"FormTest.FormTest.Caption=Test", "FormTest.FormTest.Hint=Window hint"};
   std::vector<QObject*> components;
@@ -112,7 +122,8 @@ TEST_F(TranslationTest, LinesAndItemsFollowTheSplittingRules) {
   auto* keep = Add<TComboBox>(form_.get(), "Combo3");
   keep->SetItems({"keep"});
   keep->setCurrentIndex(0);
-  Translate({"FormTest.Scorre.Lines=  a " + kSection + "  b  ", "FormTest.Combo1.Items=Uno" + kSection + "Due" + kSection,
+  Translate({"FormTest.Scorre.Lines=  a " + kSection + "  b  ",
+             "FormTest.Combo1.Items=Uno" + kSection + "Due" + kSection,
              "FormTest.Combo2.Items=Uno" + kSection + kSection + "Tre", "FormTest.Combo2.Hint=scegli",
              "FormTest.Combo3.Items="});
   EXPECT_EQ(secret->Lines(), QStringList({"  a ", "b"}));

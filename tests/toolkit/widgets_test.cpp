@@ -55,14 +55,14 @@ TEST(FlatScrollbar, EveryKindOfMoveIsReported) {
   bar.SetRange(0, 100);
   bar.SetPosition(50);
   QSignalSpy scrolls(&bar, &TFlatScrollbar::Scroll);
-  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(8, 8));  // left arrow
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(8, 8));    // left arrow
   QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(224, 8));  // right arrow
-  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(20, 8));  // track left of the thumb
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(20, 8));   // track left of the thumb
   QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(210, 8));  // track right of the thumb
   const std::vector<ScrollEvent> expected{
-      {C(TScrollCode::LineUp), 49},   {C(TScrollCode::EndScroll), 49}, {C(TScrollCode::LineDown), 50},
-      {C(TScrollCode::EndScroll), 50}, {C(TScrollCode::PageUp), 40},   {C(TScrollCode::EndScroll), 40},
-      {C(TScrollCode::PageDown), 50}, {C(TScrollCode::EndScroll), 50},
+      {C(TScrollCode::LineUp), 49},    {C(TScrollCode::EndScroll), 49}, {C(TScrollCode::LineDown), 50},
+      {C(TScrollCode::EndScroll), 50}, {C(TScrollCode::PageUp), 40},    {C(TScrollCode::EndScroll), 40},
+      {C(TScrollCode::PageDown), 50},  {C(TScrollCode::EndScroll), 50},
   };
   EXPECT_EQ(Events(scrolls), expected);
 
@@ -111,8 +111,7 @@ TEST(FlatTitlebar, DraggingMovesTheWindowAndReportsEveryPosition) {
   QTest::mousePress(titlebar, Qt::LeftButton, {}, QPoint(10, 5));
   for (int step = 1; step <= 3; ++step) {
     const QPointF local(10 + 10 * step, 5 + 5 * step);
-    QMouseEvent move(QEvent::MouseMove, local, local + QPointF(origin), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, local, local + QPointF(origin), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(titlebar, &move);
   }
   ASSERT_EQ(moves.count(), 3);

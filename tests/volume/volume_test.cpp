@@ -40,7 +40,10 @@ class OutputVolume : public ::testing::Test {
 TEST_F(OutputVolume, MenuValuesSurviveAWriteAndARead) {
   const uint32_t device = FindWaveDevice();
   EXPECT_EQ(device, 0u);
-  struct Case { uint16_t value; const char* percent; };
+  struct Case {
+    uint16_t value;
+    const char* percent;
+  };
   const Case cases[] = {{65535, "100%"}, {52427, "80%"}, {39320, "60%"}, {26213, "40%"}, {13106, "20%"}, {0, "0%"}};
   for (const auto& c : cases) {
     ASSERT_TRUE(SetOutputVolume(device, c.value)) << c.value;

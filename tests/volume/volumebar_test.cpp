@@ -41,10 +41,12 @@ class MainWindowVolume : public ::testing::Test {
   }
 
   bool WaitForBar(int32_t position) {
-    return WaitUntil([&] {
-      QCoreApplication::processEvents();
-      return window_->Volume->Position() == position;
-    }, kDeadline);
+    return WaitUntil(
+        [&] {
+          QCoreApplication::processEvents();
+          return window_->Volume->Position() == position;
+        },
+        kDeadline);
   }
   bool WaitForServer(uint16_t channel) {
     const std::string raw = "front-left: " + std::to_string(ChannelToServerVolume(channel)) + " /";

@@ -17,9 +17,13 @@ using namespace soundtest;
 
 namespace {
 
-uint32_t Word(uint16_t left, uint16_t right) { return static_cast<uint32_t>(left) | static_cast<uint32_t>(right) << 16; }
+uint32_t Word(uint16_t left, uint16_t right) {
+  return static_cast<uint32_t>(left) | static_cast<uint32_t>(right) << 16;
+}
 // The volume word a sink set to these raw server volumes shows.
-uint32_t WordOfServer(uint32_t left, uint32_t right) { return Word(ServerVolumeToChannel(left), ServerVolumeToChannel(right)); }
+uint32_t WordOfServer(uint32_t left, uint32_t right) {
+  return Word(ServerVolumeToChannel(left), ServerVolumeToChannel(right));
+}
 
 constexpr int kDeadline = 10000;  // ms; events arrive in a few milliseconds
 
@@ -37,10 +41,12 @@ class VolumeWatch : public ::testing::Test {
   bool WaitForServerVolume(const std::string& sink, uint32_t left, uint32_t right) {
     const std::string expected = "front-left: " + std::to_string(left) + " /";
     const std::string expectedRight = "front-right: " + std::to_string(right) + " /";
-    return WaitUntil([&] {
-      const std::string shown = server_.Pactl("get-sink-volume " + sink);
-      return shown.find(expected) != std::string::npos && shown.find(expectedRight) != std::string::npos;
-    }, kDeadline);
+    return WaitUntil(
+        [&] {
+          const std::string shown = server_.Pactl("get-sink-volume " + sink);
+          return shown.find(expected) != std::string::npos && shown.find(expectedRight) != std::string::npos;
+        },
+        kDeadline);
   }
 
   PrivateSoundServer server_;
@@ -166,10 +172,12 @@ TEST_F(VolumeWatch, FollowerSignalsOnItsOwnThread) {
     onOwnThread = onOwnThread && QThread::currentThread() == follower.thread();
   });
   auto waitForPosition = [&](std::optional<int32_t> position) {
-    return WaitUntil([&] {
-      QCoreApplication::processEvents();
-      return follower.Position() == position && emitted > 0;
-    }, kDeadline);
+    return WaitUntil(
+        [&] {
+          QCoreApplication::processEvents();
+          return follower.Position() == position && emitted > 0;
+        },
+        kDeadline);
   };
   EXPECT_TRUE(waitForPosition(65535));
   emitted = 0;

@@ -88,7 +88,8 @@ class OwnNullSink {
 // A steady sine tone played into a sink for as long as the object lives.
 inline std::string ToneCommand(const std::string& sink, int frequency) {
   return "sox -q -n -t raw -r 44100 -e signed -b 16 -c 2 - synth 600 sine " + std::to_string(frequency) +
-         " vol 0.5 | pacat --playback --latency-msec=100 --device=" + sink + " --format=s16le --rate=44100 --channels=2 --raw";
+         " vol 0.5 | pacat --playback --latency-msec=100 --device=" + sink +
+         " --format=s16le --rate=44100 --channels=2 --raw";
 }
 
 // Level and frequency of one channel of interleaved PCM, taken in the loudest 100 ms
@@ -106,7 +107,8 @@ inline std::vector<double> ChannelSamples(const std::string& pcm, int bits, int 
     if (bits == 8) {
       samples.push_back((static_cast<unsigned char>(pcm[at]) - 128) / 128.0);
     } else {
-      const auto v = static_cast<int16_t>(static_cast<unsigned char>(pcm[at]) | static_cast<unsigned char>(pcm[at + 1]) << 8);
+      const auto v = static_cast<int16_t>(static_cast<unsigned char>(pcm[at]) | static_cast<unsigned char>(pcm[at + 1])
+                                                                                    << 8);
       samples.push_back(v / 32768.0);
     }
   }

@@ -21,7 +21,9 @@ std::string ReadAll(const fs::path& p) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-uint32_t Le32(const std::string& b, size_t at) { return GetLittleEndian32(reinterpret_cast<const unsigned char*>(b.data()) + at); }
+uint32_t Le32(const std::string& b, size_t at) {
+  return GetLittleEndian32(reinterpret_cast<const unsigned char*>(b.data()) + at);
+}
 
 TWaveFormatEx FormatOf(TPCMFormat pcm) {
   TWaveFormatEx f;
@@ -32,15 +34,20 @@ TWaveFormatEx FormatOf(TPCMFormat pcm) {
 }  // namespace
 
 TEST(PCMFormat, TwentyFormatsInRateThenVariantOrder) {
-  struct Row { TPCMFormat pcm; uint16_t channels; uint16_t bits; uint32_t rate; };
+  struct Row {
+    TPCMFormat pcm;
+    uint16_t channels;
+    uint16_t bits;
+    uint32_t rate;
+  };
   const Row rows[] = {
-      {Mono8Bit8000Hz, 1, 8, 8000},     {Stereo8bit8000Hz, 2, 8, 8000},     {Mono16bit8000Hz, 1, 16, 8000},
-      {Stereo16bit8000Hz, 2, 16, 8000}, {Mono8bit11025Hz, 1, 8, 11025},     {Stereo8bit11025Hz, 2, 8, 11025},
-      {Mono16bit11025Hz, 1, 16, 11025}, {Stereo16bit11025Hz, 2, 16, 11025}, {Mono8bit22050Hz, 1, 8, 22050},
-      {Stereo8bit22050Hz, 2, 8, 22050}, {Mono16bit22050Hz, 1, 16, 22050},   {Stereo16bit22050Hz, 2, 16, 22050},
-      {Mono8bit44100Hz, 1, 8, 44100},   {Stereo8bit44100Hz, 2, 8, 44100},   {Mono16bit44100Hz, 1, 16, 44100},
-      {Stereo16bit44100Hz, 2, 16, 44100}, {Mono8bit48000Hz, 1, 8, 48000},   {Stereo8bit48000Hz, 2, 8, 48000},
-      {Mono16bit48000Hz, 1, 16, 48000}, {Stereo16bit48000Hz, 2, 16, 48000},
+      {Mono8Bit8000Hz, 1, 8, 8000},       {Stereo8bit8000Hz, 2, 8, 8000},     {Mono16bit8000Hz, 1, 16, 8000},
+      {Stereo16bit8000Hz, 2, 16, 8000},   {Mono8bit11025Hz, 1, 8, 11025},     {Stereo8bit11025Hz, 2, 8, 11025},
+      {Mono16bit11025Hz, 1, 16, 11025},   {Stereo16bit11025Hz, 2, 16, 11025}, {Mono8bit22050Hz, 1, 8, 22050},
+      {Stereo8bit22050Hz, 2, 8, 22050},   {Mono16bit22050Hz, 1, 16, 22050},   {Stereo16bit22050Hz, 2, 16, 22050},
+      {Mono8bit44100Hz, 1, 8, 44100},     {Stereo8bit44100Hz, 2, 8, 44100},   {Mono16bit44100Hz, 1, 16, 44100},
+      {Stereo16bit44100Hz, 2, 16, 44100}, {Mono8bit48000Hz, 1, 8, 48000},     {Stereo8bit48000Hz, 2, 8, 48000},
+      {Mono16bit48000Hz, 1, 16, 48000},   {Stereo16bit48000Hz, 2, 16, 48000},
   };
   ASSERT_EQ(std::size(rows), 20u);
   for (size_t k = 0; k < std::size(rows); ++k) {
@@ -73,7 +80,11 @@ TEST(PCMFormat, RecordEncodesTo18LittleEndianBytes) {
 }
 
 TEST(CalcWaveBufferSize, RoundsToNearestThenUpToBlockAlign) {
-  struct Case { TWaveFormatEx format; uint32_t ms; uint32_t bytes; };
+  struct Case {
+    TWaveFormatEx format;
+    uint32_t ms;
+    uint32_t bytes;
+  };
   TWaveFormatEx odd;  // 3-byte frames: 10 ms of 1000 B/s = 10 bytes, raised to 12
   odd.avgBytesPerSec = 1000;
   odd.blockAlign = 3;
@@ -84,21 +95,30 @@ TEST(CalcWaveBufferSize, RoundsToNearestThenUpToBlockAlign) {
   below.avgBytesPerSec = 100;
   below.blockAlign = 0;
   const Case cases[] = {
-      {FormatOf(Stereo16bit44100Hz), 1000, 176400}, {FormatOf(Stereo16bit44100Hz), 10, 1764},
-      {FormatOf(Mono16bit11025Hz), 1000, 22050},    {FormatOf(Mono8bit11025Hz), 1000, 11025},
-      {FormatOf(Stereo16bit11025Hz), 10, 444},       // 441 bytes raised to a multiple of 4
-      {FormatOf(Stereo16bit48000Hz), 1000, 192000}, {odd, 10, 12}, {half, 5, 1}, {below, 4, 0},
+      {FormatOf(Stereo16bit44100Hz), 1000, 176400},
+      {FormatOf(Stereo16bit44100Hz), 10, 1764},
+      {FormatOf(Mono16bit11025Hz), 1000, 22050},
+      {FormatOf(Mono8bit11025Hz), 1000, 11025},
+      {FormatOf(Stereo16bit11025Hz), 10, 444},  // 441 bytes raised to a multiple of 4
+      {FormatOf(Stereo16bit48000Hz), 1000, 192000},
+      {odd, 10, 12},
+      {half, 5, 1},
+      {below, 4, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CalcWaveBufferSize(c.format, c.ms), c.bytes) << c.ms;
 }
 
 TEST(CalcWaveBufferSize, ASizeBeyond32BitsIsRefusedNotCut) {
-  struct Case { TPCMFormat pcm; uint32_t ms; std::optional<uint32_t> bytes; };
+  struct Case {
+    TPCMFormat pcm;
+    uint32_t ms;
+    std::optional<uint32_t> bytes;
+  };
   const Case cases[] = {
       {Stereo16bit44100Hz, 1000, 176400u},
-      {Mono8Bit8000Hz, 536870911, 4294967288u},       // the largest length that fits
-      {Mono8Bit8000Hz, 536870912, std::nullopt},      // 2^32 bytes: cut, it would be 0
-      {Stereo16bit48000Hz, 22369622, std::nullopt},   // just over 2^32
+      {Mono8Bit8000Hz, 536870911, 4294967288u},      // the largest length that fits
+      {Mono8Bit8000Hz, 536870912, std::nullopt},     // 2^32 bytes: cut, it would be 0
+      {Stereo16bit48000Hz, 22369622, std::nullopt},  // just over 2^32
       {Stereo16bit48000Hz, 4294967295u, std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(FittingWaveBufferSize(FormatOf(c.pcm), c.ms), c.bytes) << c.ms;
@@ -186,10 +206,10 @@ TEST(WaveStreamAdapter, APadByteWithoutRoomFailsTheWrite) {
   const TWaveFormatEx format = FormatOf(Mono8bit11025Hz);
   struct Case {
     const char* what;
-    size_t room;                   // bytes the disk takes in all
-    std::vector<size_t> writes;    // buffer sizes written in turn
-    std::vector<size_t> results;   // what each write returns
-    uint32_t dataSize;             // what the header says at the end
+    size_t room;                  // bytes the disk takes in all
+    std::vector<size_t> writes;   // buffer sizes written in turn
+    std::vector<size_t> results;  // what each write returns
+    uint32_t dataSize;            // what the header says at the end
   };
   const Case cases[] = {
       {"odd buffer filling the disk", 46 + 11025, {11025}, {0}, 0},
@@ -227,7 +247,10 @@ TEST(ReadWaveHeader, TrustsNoSizeField) {
   probe.bytes = good.bytes;
   ASSERT_TRUE(ReadWaveHeader(probe).has_value());
 
-  struct Case { const char* what; std::string bytes; };
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
   auto patched = [&](size_t at, uint32_t value) {
     std::string b = good.bytes;
     PutLittleEndian32(reinterpret_cast<unsigned char*>(b.data()) + at, value);

@@ -68,8 +68,12 @@ class MixerLines : public ::testing::Test {
  protected:
   void SetUp() override {
     server.sources = {
-        {"alsa_input.pci.analog", "Built-in Audio Analog Stereo", false,
-         {{"analog-input-mic", "Microphone"}, {"analog-input-linein", "Line In"}, {"analog-input-headset", "Headset Microphone"}},
+        {"alsa_input.pci.analog",
+         "Built-in Audio Analog Stereo",
+         false,
+         {{"analog-input-mic", "Microphone"},
+          {"analog-input-linein", "Line In"},
+          {"analog-input-headset", "Headset Microphone"}},
          "analog-input-mic"},
         {"alsa_output.pci.analog.monitor", "Monitor of Built-in Audio", true, {}, ""},
         {"usb.mic", std::string(80, 'U'), false, {}, ""},
@@ -96,7 +100,8 @@ TEST_F(MixerLines, DestinationsAreSourcesAndLinesArePorts) {
   EXPECT_EQ(mixer.MixerName(), "scripted sound server with a lo") << "31 characters at most";
   StringList names{"kept"};
   EXPECT_EQ(mixer.FetchDestinationNames(names), 3);
-  EXPECT_EQ(names, (StringList{"kept", "Built-in Audio Analog Stereo", "Monitor of Built-in Audio", std::string(63, 'U')}));
+  EXPECT_EQ(names,
+            (StringList{"kept", "Built-in Audio Analog Stereo", "Monitor of Built-in Audio", std::string(63, 'U')}));
 
   EXPECT_EQ(mixer.DestinationID(), 0);
   EXPECT_EQ(mixer.DestinationName(), "Built-in Audio Analog Stereo");
@@ -133,7 +138,11 @@ TEST_F(MixerLines, VolumeInPercentWithClampingAndRounding) {
   TAudioMixer mixer(server);
   TAudioMixerLine& line = mixer.DestinationLine();
   const std::string source = "alsa_input.pci.analog";
-  struct Case { int percent; uint32_t written; int readBack; };
+  struct Case {
+    int percent;
+    uint32_t written;
+    int readBack;
+  };
   const Case cases[] = {
       {100, 65536, 100}, {0, 0, 0}, {150, 65536, 100}, {-5, 0, 0}, {50, 32768, 50}, {33, 21627, 33}, {1, 655, 1},
   };

@@ -57,7 +57,8 @@ class Recorder : public ::testing::Test {
 
   // A short recording whose last tenth of a second holds the tone.
   static bool ToneArrives() {
-    const std::string path = (fs::temp_directory_path() / ("vombrel-warmup-" + std::to_string(getpid()) + ".wav")).string();
+    const std::string path =
+        (fs::temp_directory_path() / ("vombrel-warmup-" + std::to_string(getpid()) + ".wav")).string();
     TStockAudioRecorder probe;
     probe.SetPCMFormat(Mono16bit44100Hz);
     probe.SetBufferLength(100);
@@ -91,8 +92,10 @@ class ScopedPulseServer {
     setenv("PULSE_SERVER", server.c_str(), 1);
   }
   ~ScopedPulseServer() {
-    if (previous_.empty()) unsetenv("PULSE_SERVER");
-    else setenv("PULSE_SERVER", previous_.c_str(), 1);
+    if (previous_.empty())
+      unsetenv("PULSE_SERVER");
+    else
+      setenv("PULSE_SERVER", previous_.c_str(), 1);
   }
 
  private:
@@ -102,7 +105,10 @@ class ScopedPulseServer {
 }  // namespace
 
 TEST_F(Recorder, RecordsTheToneInEveryTestedFormat) {
-  struct Case { TPCMFormat pcm; uint32_t bufferBytes; };
+  struct Case {
+    TPCMFormat pcm;
+    uint32_t bufferBytes;
+  };
   const Case cases[] = {{Mono8bit11025Hz, 11025}, {Stereo16bit44100Hz, 176400}};
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.pcm));
@@ -237,7 +243,8 @@ TEST_F(Recorder, NamedSourceIsRecordedWithoutBecomingTheDefault) {
   const std::string bytes = ReadFile(path);
   const uint32_t data = CheckWaveFile(bytes, format);
   ASSERT_GT(data, format.avgBytesPerSec);
-  const ToneMeasure tone = MeasureTone(bytes.substr(46 + data - format.avgBytesPerSec, format.avgBytesPerSec), 16, 1, 22050);
+  const ToneMeasure tone = MeasureTone(bytes.substr(46 + data - format.avgBytesPerSec, format.avgBytesPerSec), 16, 1,
+                                       22050);
   EXPECT_NEAR(tone.rms, 0.354, 0.05);
   EXPECT_NEAR(tone.frequency, 1000, 15);
 
@@ -307,7 +314,7 @@ TEST_F(Recorder, ABufferLengthWhoseBufferDoesNotFitIsRefused) {
 TEST_F(Recorder, FullDiskIsReportedAndCapturingGoesOn) {
   TStockAudioRecorder recorder;
   recorder.SetPCMFormat(Mono16bit8000Hz);
-  recorder.SetBufferLength(100);  // 1600-byte buffers
+  recorder.SetBufferLength(100);           // 1600-byte buffers
   FullDiskStream disk(46 + 3 * 1600 + 1);  // room for three buffers, not for a fourth or the rest
   std::atomic<int> errors{0};
   recorder.OnError = [&](const std::string& text) {
@@ -332,15 +339,20 @@ TEST_F(Recorder, ServerGoingAwayFinishesAValidFileAndSaysWhy) {
   Background daemon("PULSE_RUNTIME_PATH=" + run.string() +
                     " exec pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit"
                     " --load='module-null-sink sink_name=doomed'"
-                    " --load='module-native-protocol-unix auth-anonymous=1 socket=" + (run / "native").string() + "'"
+                    " --load='module-native-protocol-unix auth-anonymous=1 socket=" +
+                    (run / "native").string() +
+                    "'"
                     " >/dev/null 2>&1");
   ScopedPulseServer doomed("unix:" + (run / "native").string());  // for the recorder
   const std::string server = "unix:" + (run / "native").string();
   int status = -1;
-  ASSERT_TRUE(WaitUntil([&] {
-    soundtest::Run("pactl --server=" + server + " info >/dev/null 2>&1", &status);
-    return status == 0;
-  }, 20000)) << "the private sound server did not come up";
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        soundtest::Run("pactl --server=" + server + " info >/dev/null 2>&1", &status);
+        return status == 0;
+      },
+      20000))
+      << "the private sound server did not come up";
 
   TStockAudioRecorder recorder;
   recorder.SetPCMFormat(Stereo16bit8000Hz);
@@ -382,7 +394,8 @@ TEST_F(Recorder, KilledRecordingLeavesAPlayableFile) {
   EXPECT_EQ(header->riffSize, 38u + data + (data & 1U));
   EXPECT_GE(data, 4 * buffer);
   EXPECT_EQ(data % buffer, 0u) << "whole buffers only";
-  const std::string probed = soundtest::Run("ffprobe -v error -show_entries stream=duration,sample_rate,channels -of default=nw=1 " + path);
+  const std::string probed = soundtest::Run(
+      "ffprobe -v error -show_entries stream=duration,sample_rate,channels -of default=nw=1 " + path);
   const double expected = data / 176400.0;
   const auto at = probed.find("duration=");
   ASSERT_NE(at, std::string::npos) << probed;

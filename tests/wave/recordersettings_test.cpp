@@ -26,7 +26,9 @@ TEST(SelectedPcmFormat, EveryRowAndColumnOfTheTable) {
   };
   const Row rows[] = {
       {"Stereo", "8", {Stereo8bit8000Hz, Stereo8bit11025Hz, Stereo8bit22050Hz, Stereo8bit48000Hz, Stereo8bit44100Hz}},
-      {"Stereo", "16", {Stereo16bit8000Hz, Stereo16bit11025Hz, Stereo16bit22050Hz, Stereo16bit48000Hz, Stereo16bit44100Hz}},
+      {"Stereo",
+       "16",
+       {Stereo16bit8000Hz, Stereo16bit11025Hz, Stereo16bit22050Hz, Stereo16bit48000Hz, Stereo16bit44100Hz}},
       {"Mono", "8", {Mono8Bit8000Hz, Mono8bit11025Hz, Mono8bit22050Hz, Mono8bit48000Hz, Mono8bit44100Hz}},
       {"Mono", "16", {Mono16bit8000Hz, Mono16bit11025Hz, Mono16bit22050Hz, Mono16bit48000Hz, Mono16bit44100Hz}},
   };
@@ -49,14 +51,11 @@ TEST(SelectedPcmFormat, ChannelCaseAndFallbacks) {
     TPCMFormat expected;
   };
   const Case cases[] = {
-      {"MONO", "8", "8000", Mono8Bit8000Hz},
-      {"sTeReO", "8", "22050", Stereo8bit22050Hz},
-      {"Mono ", "16", "8000", Stereo16bit44100Hz},   // a translated or padded text is not a channel count
-      {"Monofonico", "8", "8000", Stereo16bit44100Hz},
-      {"Mono", "08", "8000", Stereo16bit44100Hz},
-      {"Mono", "24", "48000", Stereo16bit44100Hz},
-      {"", "", "8000", Stereo16bit44100Hz},
-      {"Mono", "16", "$1F40", Mono16bit8000Hz},       // the integer rule takes hexadecimal
+      {"MONO", "8", "8000", Mono8Bit8000Hz},           {"sTeReO", "8", "22050", Stereo8bit22050Hz},
+      {"Mono ", "16", "8000", Stereo16bit44100Hz},  // a translated or padded text is not a channel count
+      {"Monofonico", "8", "8000", Stereo16bit44100Hz}, {"Mono", "08", "8000", Stereo16bit44100Hz},
+      {"Mono", "24", "48000", Stereo16bit44100Hz},     {"", "", "8000", Stereo16bit44100Hz},
+      {"Mono", "16", "$1F40", Mono16bit8000Hz},  // the integer rule takes hexadecimal
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.channels) + "|" + c.bits + "|" + c.rate);
@@ -102,7 +101,7 @@ TEST(TimeOfDay, ParsesTheFieldsTextsAndRefusesTheRest) {
       {"", ":", std::nullopt},
       {"123:00", ":", std::nullopt},
       {"-1:00", ":", std::nullopt},
-      {"1 :00", ":", 3600},        // a one-digit hour as typed into the field
+      {"1 :00", ":", 3600},  // a one-digit hour as typed into the field
       {"1: 00", ":", std::nullopt},
       {"12:3_", ":", std::nullopt},
       {"12:30:", ":", std::nullopt},
@@ -145,11 +144,11 @@ TEST(AlarmCountdown, ActivationComputesTheTimeLeftWithTheNextDayRule) {
   };
   const Case cases[] = {
       {At(20, 0, 0), Hms(22, 0, 0), Hms(2, 0, 0)},
-      {At(22, 0, 0), Hms(21, 0, 0), Hms(23, 0, 0)},        // already past: tomorrow
-      {At(21, 0, 0), Hms(21, 0, 0), Hms(24, 0, 0)},        // at the alarm time: tomorrow too
-      {At(20, 59, 59) + 0.4, Hms(21, 0, 0), 0},            // less than a second ahead
-      {At(20, 59, 58) + 0.25, Hms(21, 0, 0), 1},           // fractions dropped
-      {At(23, 59, 59) + 0.5, 0, 0},                        // midnight, just before it
+      {At(22, 0, 0), Hms(21, 0, 0), Hms(23, 0, 0)},  // already past: tomorrow
+      {At(21, 0, 0), Hms(21, 0, 0), Hms(24, 0, 0)},  // at the alarm time: tomorrow too
+      {At(20, 59, 59) + 0.4, Hms(21, 0, 0), 0},      // less than a second ahead
+      {At(20, 59, 58) + 0.25, Hms(21, 0, 0), 1},     // fractions dropped
+      {At(23, 59, 59) + 0.5, 0, 0},                  // midnight, just before it
       {At(0, 0, 0), Hms(23, 59, 0), Hms(23, 59, 0)},
   };
   for (const Case& c : cases) {
@@ -241,9 +240,7 @@ class PresetFiles : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  static void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
+  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   fs::path dir_;
 };
 
@@ -251,10 +248,11 @@ class PresetFiles : public ::testing::Test {
 
 TEST_F(PresetFiles, RoundTripByteForByte) {
   const std::string path = PathOf("Serata radio.rcf");
-  TRecorderPreset preset{"Microfono", "Monitor of Null Output", "Mono", "8", "22050", "/home/me/Registrazione è.wav",
-                         "21:30", " 7:05"};
+  TRecorderPreset preset{"Microfono", "Monitor of Null Output",       "Mono",  "8",
+                         "22050",     "/home/me/Registrazione è.wav", "21:30", " 7:05"};
   WritePresetFile(path, preset);
-  const std::string expected = "[" + path + "]\r\n"
+  const std::string expected = "[" + path +
+                               "]\r\n"
                                "Sorgente=Microfono\r\n"
                                "Destinazione=Monitor of Null Output\r\n"
                                "Canali=Mono\r\n"
