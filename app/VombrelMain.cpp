@@ -629,8 +629,16 @@ bool TFormVombrel::TryPlayCurrent() {
       CloseVideoWindow();
       ShowMainIfHidden();
     }
-    ShowTrackLength(FillTrackInfo(entry));
+    // The sound starts before the tag panel is filled: reading the tags takes a while and
+    // the sound should not wait for it. The attempt still fails as a whole when they
+    // cannot be read.
     engine_->Play();
+    try {
+      ShowTrackLength(FillTrackInfo(entry));
+    } catch (...) {
+      engine_->Stop();
+      throw;
+    }
     paused_ = false;
     SetPositionBars(0);
     return true;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "players/Gstreamerstartup.h"
+#include "players/Mp3gapless.h"
 #include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 
@@ -117,6 +118,10 @@ void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   gst_object_unref(bus);
   playbin_ = GST_ELEMENT(gst_object_ref_sink(playbin));
   if (sink != nullptr) {
+    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+      trimmer_ = std::make_unique<SilenceTrimmer>(pad);
+      gst_object_unref(pad);
+    }
     readying_ = std::async(std::launch::async, [sink = GST_ELEMENT(gst_object_ref(sink))] {
       gst_element_set_state(sink, GST_STATE_READY);
       gst_object_unref(sink);
@@ -143,6 +148,7 @@ void TMMCPlayer::DeinitPlayer() {
   GstBus* bus = gst_element_get_bus(playbin_);
   gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
   gst_object_unref(bus);
+  trimmer_.reset();
   gst_object_unref(playbin_);
   playbin_ = nullptr;
   std::lock_guard lock(busMutex_);
@@ -191,6 +197,7 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
   g_object_set(playbin_, "uri", uri, "flags", flags, nullptr);
   g_free(uri);
   windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
+  if (trimmer_) trimmer_->SetNextStream(hasVideo_ ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
   lengthChanged_ = false;
   cachedLength_ = -1;
 

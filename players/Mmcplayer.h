@@ -15,6 +15,7 @@
 #include <string>
 
 #include "players/Baseplayer.h"
+#include "players/Silencetrimmer.h"
 
 typedef struct _GstElement GstElement;
 
@@ -83,6 +84,9 @@ class TMMCPlayer final : public TBasePlayer {
   // the pipeline changes state.
   std::future<void> readying_;
   void AwaitReady();
+  // Cuts the encoder's and decoder's silence off the start of MP3 files; null when the
+  // engine has no audio sink of its own.
+  std::unique_ptr<SilenceTrimmer> trimmer_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
   // User-interface thread only.

@@ -43,6 +43,7 @@ std::string MakeFixtures(const std::string& target) {
   Make(tone + "-c:a libmp3lame -b:a 128k -write_xing 0 " + f + "noxing.mp3");
   Make(tone + "-c:a aac -f adts " + f + "tone.aac");
   Make(tone + "-c:a mp2 " + f + "tone.mp2");
+  Make(tone + "-c:a libmp3lame -ar 22050 -ac 1 -b:a 32k " + f + "mono22k.mp3");
   Make(
       "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
       "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " +
@@ -67,7 +68,7 @@ bool RunCommand(const std::string& command) { return std::system(command.c_str()
 
 const MediaFixtures& Fixtures() {
   static const MediaFixtures fixtures = [] {
-    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-3";
+    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-4";
     return MediaFixtures{fs::is_directory(target) ? target + "/" : MakeFixtures(target)};
   }();
   return fixtures;

@@ -12,8 +12,8 @@ struct MediaFixtures {
 };
 
 // Makes (once) and returns the fixtures: tone.mp3, tone.ogg, tone.flac, tone.wav,
-// tone.wma, noxing.mp3 (no Info/Xing header), tone.aac (ADTS), tone.mp2 (one second of a
-// 440 Hz tone each), clip.mpg (MPEG-1 system stream, 176x144,
+// tone.wma, noxing.mp3 (no Info/Xing header), tone.aac (ADTS), tone.mp2, mono22k.mp3
+// (MPEG-2, one channel, 22,050 Hz) (one second of a 440 Hz tone each), clip.mpg (MPEG-1 system stream, 176x144,
 // one second), corrupt.mp3 (random bytes), empty.mp3 (0 bytes), truncated.mp3 (the first
 // 200 bytes of tone.mp3), the folder "folder.mp3" and the named pipe "pipe.mp3".
 const MediaFixtures& Fixtures();
