@@ -1,6 +1,9 @@
 #include "Inifile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <mutex>
 
 #include "Supportfiles.h"
 #include "Textcodec.h"
@@ -152,6 +155,25 @@ std::string StoredValue(std::string_view line) {
 
 }  // namespace
 
+struct IniFile::ReadCache {
+  std::mutex mutex;
+  bool valid = false;
+  struct stat status {};
+  std::string bytes;
+};
+
+namespace {
+
+bool SameFileState(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)), cache_(std::make_shared<ReadCache>()) {}
+
 IniFile IniFile::InMemory(std::string bytes) {
   IniFile ini("");
   ini.inMemory_ = true;
@@ -161,7 +183,19 @@ IniFile IniFile::InMemory(std::string bytes) {
 
 std::optional<std::string> IniFile::LoadBytes(int* error) const {
   if (inMemory_) return memory_;
-  return ReadFileBytes(path_, error);
+  // The status is taken before the read: a file replaced in between is read again next
+  // time, never kept with the status of another.
+  struct stat before {};
+  const bool known = stat(path_.c_str(), &before) == 0 && S_ISREG(before.st_mode);
+  std::lock_guard lock(cache_->mutex);
+  if (known && cache_->valid && SameFileState(cache_->status, before)) return cache_->bytes;
+  std::optional<std::string> bytes = ReadFileBytes(path_, error);
+  cache_->valid = known && bytes.has_value();
+  if (cache_->valid) {
+    cache_->status = before;
+    cache_->bytes = *bytes;
+  }
+  return bytes;
 }
 
 void IniFile::StoreBytes(const std::string& bytes) {

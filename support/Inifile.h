@@ -5,13 +5,17 @@
 //   quotes around it is removed on read; a read returns at most 2047 characters;
 // - a write replaces an existing key in place, appends a new key at the end of its
 //   section and a new section at the end of the file;
-// - nothing is cached: every call reads the file, every write rewrites it at once,
+// - every call sees the file as it is on disk, every write rewrites it at once,
 //   atomically (written beside it, renamed over it), so two handles on one file never
-//   lose each other's keys and a crash never leaves a truncated file.
+//   lose each other's keys and a crash never leaves a truncated file. The bytes last read
+//   are kept while the file's identity, size and times stay the same (a rewrite by anyone
+//   replaces the file), so a run of reads reads the file once.
+// Threads: one handle may be used from several threads.
 // Files are decoded by the text policy (UTF-8, else Windows-1252) and written as UTF-8
 // with CR LF line ends.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -32,7 +36,7 @@ class IniFile {
  public:
   static constexpr std::size_t kMaxValueLength = 2047;
 
-  explicit IniFile(std::string path) : path_(std::move(path)) {}
+  explicit IniFile(std::string path);
 
   // A file held in memory instead of on disk: reads parse `bytes`, writes replace them
   // (see Bytes()); the file system is never touched. Parsing and writing follow exactly
@@ -69,6 +73,9 @@ class IniFile {
   std::string path_;
   bool inMemory_ = false;
   std::string memory_;
+  // The bytes last read from disk and the file status they belong to; shared by copies.
+  struct ReadCache;
+  std::shared_ptr<ReadCache> cache_;
 };
 
 }  // namespace vombrel

@@ -123,8 +123,7 @@ TEST_P(TrimmedStart, SinkGetsTheMusicFromItsFirstSamples) {
   const char* previous = std::getenv("VOMBREL_AUDIO_SINK");
   const std::string kept = previous != nullptr ? previous : "";
   setenv("VOMBREL_AUDIO_SINK",
-         "audioconvert ! audio/x-raw,format=S16LE,channels=1 ! fakesink name=first signal-handoffs=true sync=false",
-         1);
+         "audioconvert ! audio/x-raw,format=S16LE,channels=1 ! fakesink name=first signal-handoffs=true sync=false", 1);
   QueueDispatcher dispatcher;
   NotifyRecorder notes;
   auto engine = std::make_unique<TMMCPlayer>(nullptr, dispatcher, notes.Handler());
@@ -134,8 +133,7 @@ TEST_P(TrimmedStart, SinkGetsTheMusicFromItsFirstSamples) {
   // The sink joins the pipeline when the first file is opened.
   GstElement* fakesink = gst_bin_get_by_name(GST_BIN(engine->Pipeline()), "first");
   ASSERT_NE(fakesink, nullptr);
-  g_signal_connect(fakesink, "handoff",
-                   G_CALLBACK(+[](GstElement*, GstBuffer* buffer, GstPad*, gpointer data) {
+  g_signal_connect(fakesink, "handoff", G_CALLBACK(+[](GstElement*, GstBuffer* buffer, GstPad*, gpointer data) {
                      static_cast<FirstSamples*>(data)->Take(buffer);
                    }),
                    &first);

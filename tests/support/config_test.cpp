@@ -2,10 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
 #include "support/Configurazione.h"
+#include "support/Inifile.h"
 #include "support/Supportfiles.h"
 #include "tests/support/Otheruser.h"
 
@@ -350,3 +354,48 @@ TEST(IniFileInMemory, ReadsAndWritesAsAFileOnDiskDoes) {
   EXPECT_EQ(memory.Path(), "");
   EXPECT_EQ(memory.Bytes(), "[S]\r\nk=v\r\n");
 }
+
+namespace vombrel {
+namespace {
+
+// Reads keep the bytes of the last read while the file stays the same; every kind of
+// change another program makes is still seen by the next read.
+TEST(IniFileReads, SeeEveryChangeOfTheFileOnDisk) {
+  const fs::path folder = fs::temp_directory_path() / ("vombrel-inireads-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const fs::path path = folder / "a.ini";
+  IniFile ini(path.string());
+  const auto value = [&] { return ini.Read("S", "k").value_or("<none>"); };
+  Spit(path, "[S]\r\nk=1\r\n");
+  EXPECT_EQ(value(), "1");
+  EXPECT_EQ(value(), "1");
+  struct {
+    const char* change;
+    std::function<void()> make;
+    const char* expected;
+  } const cases[] = {
+      // Same size, rewritten in place: the file's times move.
+      {"rewritten in place", [&] { Spit(path, "[S]\r\nk=2\r\n"); }, "2"},
+      {"replaced by rename",
+       [&] {
+         Spit(folder / "b.ini", "[S]\r\nk=3\r\n");
+         fs::rename(folder / "b.ini", path);
+       },
+       "3"},
+      {"grown", [&] { Spit(path, "[S]\r\nk=44\r\n"); }, "44"},
+      {"removed", [&] { fs::remove(path); }, "<none>"},
+      {"made again", [&] { Spit(path, "[S]\r\nk=5\r\n"); }, "5"},
+      {"written through the handle", [&] { ini.Write("S", "k", "6"); }, "6"},
+  };
+  for (const auto& c : cases) {
+    // Coarse file-system clocks give two writes within a few milliseconds the same time;
+    // a change of the status time is what the read relies on then.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    c.make();
+    EXPECT_EQ(value(), c.expected) << c.change;
+  }
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace vombrel
