@@ -17,12 +17,8 @@ struct SilenceTrimmer::Probe {
 
   static void OnEvent(SilenceTrimmer& self, GstEvent* event) {
     switch (GST_EVENT_TYPE(event)) {
-      case GST_EVENT_STREAM_START:
-        self.current_ = self.next_.exchange(0);
-        break;
-      case GST_EVENT_FLUSH_STOP:
-        self.current_ = 0;
-        break;
+      case GST_EVENT_STREAM_START: self.current_ = self.next_.exchange(0); break;
+      case GST_EVENT_FLUSH_STOP: self.current_ = 0; break;
       case GST_EVENT_CAPS: {
         GstCaps* caps = nullptr;
         gst_event_parse_caps(event, &caps);
@@ -36,8 +32,7 @@ struct SilenceTrimmer::Probe {
         }
         break;
       }
-      default:
-        break;
+      default: break;
     }
   }
 
@@ -61,8 +56,8 @@ struct SilenceTrimmer::Probe {
     } else {
       GST_BUFFER_PTS(buffer) = pts - cut;
     }
-    GST_BUFFER_DURATION(buffer) =
-        gst_util_uint64_scale_int(gst_buffer_get_size(buffer) / self.bytesPerFrame_, GST_SECOND, self.rate_);
+    GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale_int(gst_buffer_get_size(buffer) / self.bytesPerFrame_,
+                                                            GST_SECOND, self.rate_);
     GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
     GST_BUFFER_OFFSET(buffer) = GST_BUFFER_OFFSET_NONE;
     GST_BUFFER_OFFSET_END(buffer) = GST_BUFFER_OFFSET_NONE;
