@@ -629,16 +629,8 @@ bool TFormVombrel::TryPlayCurrent() {
       CloseVideoWindow();
       ShowMainIfHidden();
     }
-    // The sound starts before the tag panel is filled: reading the tags takes a while and
-    // the sound should not wait for it. The attempt still fails as a whole when they
-    // cannot be read.
+    ShowTrackLength(FillTrackInfo(entry));
     engine_->Play();
-    try {
-      ShowTrackLength(FillTrackInfo(entry));
-    } catch (...) {
-      engine_->Stop();
-      throw;
-    }
     paused_ = false;
     SetPositionBars(0);
     return true;
