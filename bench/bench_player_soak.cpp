@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Procstatus.h"
 #include "players/Mmcplayer.h"
 #include "tests/players/Testdispatcher.h"
 
@@ -24,14 +25,7 @@ using namespace vombrel;
 
 namespace {
 
-long StatusKilobytes(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
-  }
-  return -1;
-}
+using vombrel::bench::StatusKilobytes;
 
 int CountEntries(const char* folder) {
   DIR* dir = opendir(folder);

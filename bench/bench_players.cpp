@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Procstatus.h"
 #include "players/Mmcplayer.h"
 #include "tests/players/Testdispatcher.h"
 
@@ -25,6 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+using vombrel::bench::StatusKilobytes;
+
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 double CpuSeconds() {
@@ -32,15 +35,6 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-long StatusKilobytes(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
-  }
-  return -1;
 }
 
 double Median(std::vector<double> values) {

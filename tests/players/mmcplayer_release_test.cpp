@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Mediafixtures.h"
+#include "Sinkenvironment.h"
 #include "Soundsink.h"
 #include "Testdispatcher.h"
 #include "players/Mmcplayer.h"
@@ -28,19 +29,6 @@ const bool kLeaksTracerRequested = [] {
   return true;
 }();
 
-PrivateSink* sink = nullptr;
-
-class SinkEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    sink = new PrivateSink();
-    Fixtures();
-  }
-  void TearDown() override {
-    delete sink;
-    sink = nullptr;
-  }
-};
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SinkEnvironment);
 
 GstTracer* LeaksTracer() {

@@ -7,6 +7,7 @@
 
 #include "Fakedisplay.h"
 #include "Mediafixtures.h"
+#include "Sinkenvironment.h"
 #include "Soundsink.h"
 #include "Testdispatcher.h"
 #include "players/Mmcplayer.h"
@@ -14,19 +15,6 @@
 namespace vombrel::test {
 namespace {
 
-PrivateSink* sink = nullptr;
-
-class SinkEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    sink = new PrivateSink();
-    Fixtures();
-  }
-  void TearDown() override {
-    delete sink;
-    sink = nullptr;
-  }
-};
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SinkEnvironment);
 
 class MmcPlayerTest : public ::testing::Test {
@@ -255,12 +243,12 @@ TEST(MmcPlayerFullScreenTest, FullScreenOpensTheHostsWindowForVideoAndPlaysOn) {
 }
 
 TEST_F(MmcPlayerTest, SoundReachesTheSink) {
-  const int streamsBefore = sink->StreamCount();  // the keep-alive stream
+  const int streamsBefore = SinkEnvironment::Sink()->StreamCount();  // the keep-alive stream
   ASSERT_NE(OpenFixture("tone.mp3")->Success, 0);
-  MonitorListener listener(sink->Name());
+  MonitorListener listener(SinkEnvironment::Sink()->Name());
   engine->Play();
   ASSERT_TRUE(RunUntilPosition(300));
-  EXPECT_EQ(sink->StreamCount(), streamsBefore + 1);
+  EXPECT_EQ(SinkEnvironment::Sink()->StreamCount(), streamsBefore + 1);
   ASSERT_TRUE(dispatcher.RunUntil([&] { return listener.Heard() || engine->GetMode() == PlayerMode::Stopped; }));
   dispatcher.RunUntil([&] { return listener.Heard(); }, std::chrono::seconds(3));
   EXPECT_TRUE(listener.Heard());

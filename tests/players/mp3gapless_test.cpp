@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,14 +15,12 @@
 #include "Testdispatcher.h"
 #include "players/Mmcplayer.h"
 #include "players/Mp3gapless.h"
+#include "support/Supportfiles.h"
 
 namespace vombrel::test {
 namespace {
 
-std::string Bytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+std::string Bytes(const std::string& path) { return ReadFileBytes(path).value_or(""); }
 
 // The file with its ID3v2 tag (ffmpeg writes one) taken off.
 std::string WithoutTag(const std::string& bytes) {
