@@ -858,11 +858,12 @@ void TFormVombrel::ShellCmdCmdCustom(const std::string&, const std::string& file
 void TFormVombrel::AppEventsMessage(const std::string& name, const std::string& text) {
   const auto message = HandOverMessageFromName(name);
   if (!message) return;
-  const HandOverOutcome outcome = ApplyHandOverMessage(playlist_, *message, text);
-  if (outcome.autoplay) {
-    autoplayPending_ = true;
-    FormActivate();
-  }
+  const HandOverOutcome outcome = ApplyHandOverMessage(playlist_, *message, text,
+                                                       [this](const HandOverOutcome& applied) {
+                                                         if (!applied.autoplay) return;
+                                                         autoplayPending_ = true;
+                                                         FormActivate();
+                                                       });
   // After playback has started: the error box runs an event loop of its own.
   if (!outcome.writeError.empty()) ShowError(outcome.writeError, kApplicationTitle);
 }

@@ -4,12 +4,10 @@
 // VOMBREL_AUDIO_SINK names (the test environment's null sink when started inside it).
 //
 // Usage: bench_players [seconds of MP3 to play for the CPU figure, default 60]
-#include <gst/gst.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -42,25 +40,6 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-GstPadProbeReturn OnBuffer(GstPad*, GstPadProbeInfo*, gpointer data) {
-  auto* when = static_cast<std::atomic<Clock::rep>*>(data);
-  Clock::rep expected = 0;
-  when->compare_exchange_strong(expected, Clock::now().time_since_epoch().count());
-  return GST_PAD_PROBE_OK;
-}
-
-// Adds a probe to the audio sink's input that stores the arrival time of the first buffer.
-void WatchFirstBuffer(TMMCPlayer& engine, std::atomic<Clock::rep>& when) {
-  GstElement* sink = nullptr;
-  g_object_get(engine.Pipeline(), "audio-sink", &sink, nullptr);
-  if (sink == nullptr) return;
-  if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &OnBuffer, &when, nullptr);
-    gst_object_unref(pad);
-  }
-  gst_object_unref(sink);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,21 +58,43 @@ int main(int argc, char** argv) {
   const long rssBefore = StatusKilobytes("VmRSS");
 
   // Start-up latency, median of several runs on a fresh engine each time.
-  std::vector<double> toFirstBuffer, toMovingPosition;
+  std::vector<double> toPrerolled, toMovingPosition;
   for (int run = 0; run < 7; ++run) {
     TMMCPlayer engine(nullptr, dispatcher, [&](void*) { ++notifications; });
-    std::atomic<Clock::rep> firstBuffer{0};
-    WatchFirstBuffer(engine, firstBuffer);
     const Clock::time_point start = Clock::now();
+    // Open returns once the first buffer has reached the sink (the preroll).
     if (engine.Open(mp3)->Success == 0) return 1;
+    toPrerolled.push_back(Milliseconds(Clock::now() - start));
     engine.Play();
     while (engine.GetPosition() <= 0) usleep(500);
     toMovingPosition.push_back(Milliseconds(Clock::now() - start));
-    toFirstBuffer.push_back(Milliseconds(Clock::time_point(Clock::duration(firstBuffer.load())) - start));
     engine.Stop();
   }
-  std::printf("Open to first buffer at the sink: %.1f ms (median of 7)\n", Median(toFirstBuffer));
+  std::printf("Open (first buffer at the sink): %.1f ms (median of 7)\n", Median(toPrerolled));
   std::printf("Open + Play to a moving position: %.1f ms (median of 7)\n", Median(toMovingPosition));
+
+  // Track changes in one engine, as a playlist makes them: the playing file is stopped and
+  // the next one opened and played.
+  {
+    TMMCPlayer engine(nullptr, dispatcher, [&](void*) { ++notifications; });
+    std::vector<double> opens, toMoving;
+    for (int change = 0; change < 21; ++change) {
+      const Clock::time_point start = Clock::now();
+      if (change > 0) engine.Stop();
+      if (engine.Open(mp3)->Success == 0) return 1;
+      const Clock::time_point opened = Clock::now();
+      engine.Play();
+      while (engine.GetPosition() <= 0) usleep(500);
+      if (change > 0) {  // the first open is the engine's first
+        opens.push_back(Milliseconds(opened - start));
+        toMoving.push_back(Milliseconds(Clock::now() - start));
+      }
+      dispatcher.RunPending();
+      usleep(300000);
+    }
+    std::printf("track change: Stop + Open %.1f ms, to a moving position %.1f ms (medians of 20)\n", Median(opens),
+                Median(toMoving));
+  }
 
   // CPU and memory of one whole playback.
   TMMCPlayer engine(nullptr, dispatcher, [&](void*) { ++notifications; });

@@ -26,24 +26,6 @@ constexpr guint kPlayFlagText = 1u << 2;
 // Upper bound for a state change to settle (preroll of a file, a seek); a hang guard only.
 constexpr GstClockTime kStateWait = 10 * GST_SECOND;
 
-// The sink named by VOMBREL_AUDIO_SINK (a pipeline description) when it is set and
-// valid, else autoaudiosink with the sink it picks given a music buffer.
-GstElement* MakeAudioSink() {
-  const char* description = std::getenv("VOMBREL_AUDIO_SINK");
-  if (description != nullptr && *description != '\0') {
-    GError* error = nullptr;
-    GstElement* sink = gst_parse_bin_from_description(description, TRUE, &error);
-    g_clear_error(&error);
-    if (sink != nullptr) return sink;
-  }
-  GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
-  if (sink != nullptr) {
-    g_signal_connect(sink, "element-added",
-                     G_CALLBACK(+[](GstBin*, GstElement* child, gpointer) { TuneAudioSink(child); }), nullptr);
-  }
-  return sink;
-}
-
 int32_t ToMilliseconds(gint64 nanoseconds) {
   const gint64 ms = nanoseconds / static_cast<gint64>(GST_MSECOND);
   return static_cast<int32_t>(std::clamp<gint64>(ms, 0, INT32_MAX));
@@ -51,26 +33,40 @@ int32_t ToMilliseconds(gint64 nanoseconds) {
 
 }  // namespace
 
+// The bus handler's way to the engine. The engine cuts it when it lets the pipeline go,
+// so that a pipeline being taken down on another thread no longer reaches the engine.
+struct TMMCPlayer::BusLink {
+  std::mutex mutex;
+  TMMCPlayer* engine;  // guarded by mutex; null once cut
+};
+
 // GStreamer's synchronous bus handler; runs on whichever GStreamer thread posts.
 struct MmcBus {
   static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data) {
-    auto* self = static_cast<TMMCPlayer*>(data);
-    if (gst_is_video_overlay_prepare_window_handle_message(message)) {
-      self->AttachOverlay(GST_ELEMENT(GST_MESSAGE_SRC(message)));
-    }
-    switch (GST_MESSAGE_TYPE(message)) {
-      case GST_MESSAGE_EOS: self->QueueStreamFinished(true); break;
-      case GST_MESSAGE_ERROR:
-        RecordError(*self, message);
-        self->QueueStreamFinished(false);
-        break;
-      case GST_MESSAGE_DURATION_CHANGED: self->lengthChanged_ = true; break;
-      default: break;
+    auto* link = static_cast<TMMCPlayer::BusLink*>(data);
+    {
+      std::lock_guard lock(link->mutex);
+      if (link->engine != nullptr) Handle(*link->engine, message);
     }
     // A handler that drops a message owns it: a message left with its reference holds
     // its source element, and with it the whole decoding chain of the file.
     gst_message_unref(message);
     return GST_BUS_DROP;
+  }
+
+  static void Handle(TMMCPlayer& self, GstMessage* message) {
+    if (gst_is_video_overlay_prepare_window_handle_message(message)) {
+      self.AttachOverlay(GST_ELEMENT(GST_MESSAGE_SRC(message)));
+    }
+    switch (GST_MESSAGE_TYPE(message)) {
+      case GST_MESSAGE_EOS: self.QueueStreamFinished(true); break;
+      case GST_MESSAGE_ERROR:
+        RecordError(self, message);
+        self.QueueStreamFinished(false);
+        break;
+      case GST_MESSAGE_DURATION_CHANGED: self.lengthChanged_ = true; break;
+      default: break;
+    }
   }
 
   static void RecordError(TMMCPlayer& self, GstMessage* message) {
@@ -107,50 +103,20 @@ TMMCPlayer::~TMMCPlayer() {
 void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   videoDisplay_ = display;
   notify_ = std::move(notify);
-  if (playbin_ != nullptr) return;
+  if (relay_) return;
   EnsureGStreamer();
-  GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+  GstElementFactory* playbin = gst_element_factory_find("playbin");
   if (playbin == nullptr) throw PlayerError("GStreamer's playbin element is missing");
-  GstElement* sink = MakeAudioSink();
-  if (sink != nullptr) g_object_set(playbin, "audio-sink", sink, nullptr);
-  GstBus* bus = gst_element_get_bus(playbin);
-  gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, this, nullptr);
-  gst_object_unref(bus);
-  playbin_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-  if (sink != nullptr) {
-    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-      trimmer_ = std::make_unique<SilenceTrimmer>(pad);
-      gst_object_unref(pad);
-    }
-    readying_ = std::async(std::launch::async, [sink = GST_ELEMENT(gst_object_ref(sink))] {
-      gst_element_set_state(sink, GST_STATE_READY);
-      gst_object_unref(sink);
-    });
-  }
-}
-
-void TMMCPlayer::AwaitReady() {
-  if (readying_.valid()) readying_.get();
+  gst_object_unref(playbin);
+  // The first file's pipeline is made, and its sink connected, while the host goes on.
+  const char* sinkDescription = std::getenv("VOMBREL_AUDIO_SINK");
+  relay_ = std::make_unique<PipelineRelay>(sinkDescription != nullptr ? sinkDescription : "");
 }
 
 void TMMCPlayer::DeinitPlayer() {
-  if (playbin_ == nullptr) return;
-  AwaitReady();
+  if (!relay_) return;
   Close();
-  gst_element_set_state(playbin_, GST_STATE_NULL);
-  // A sink readied for a file that never came is not in the pipeline yet.
-  GstElement* sink = nullptr;
-  g_object_get(playbin_, "audio-sink", &sink, nullptr);
-  if (sink != nullptr) {
-    gst_element_set_state(sink, GST_STATE_NULL);
-    gst_object_unref(sink);
-  }
-  GstBus* bus = gst_element_get_bus(playbin_);
-  gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-  gst_object_unref(bus);
-  trimmer_.reset();
-  gst_object_unref(playbin_);
-  playbin_ = nullptr;
+  relay_.reset();
   std::lock_guard lock(busMutex_);
   if (overlay_ != nullptr) gst_object_unref(overlay_);
   overlay_ = nullptr;
@@ -163,6 +129,7 @@ MMFileInfoPtr TMMCPlayer::Open(const std::string& fileName) {
   hasVideo_ = IsVideoFileName(fileName);
   info->AudioOnly = hasVideo_ ? 0 : 1;
   const std::string error = OpenDevice(fileName);
+  RetireSetAside();
   if (!error.empty()) {
     SetMMFileInfoError(*info, error);
     return info;
@@ -176,13 +143,9 @@ MMFileInfoPtr TMMCPlayer::Open(const std::string& fileName) {
 }
 
 std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
-  if (playbin_ == nullptr) return "The player is not initialised";
+  if (!relay_) return "The player is not initialised";
   // A named pipe would block the pipeline's start for ever, a device would never end.
   if (!IsRegularFile(fileName)) return "Not a regular file";
-  {
-    std::lock_guard lock(busMutex_);
-    lastError_.clear();
-  }
   GError* uriError = nullptr;
   gchar* uri = gst_filename_to_uri(fileName.c_str(), &uriError);
   if (uri == nullptr) {
@@ -190,25 +153,23 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
     g_clear_error(&uriError);
     return text;
   }
-  AwaitReady();
-  guint flags = 0;
-  g_object_get(playbin_, "flags", &flags, nullptr);
-  flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
-  g_object_set(playbin_, "uri", uri, "flags", flags, nullptr);
-  g_free(uri);
-  windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
-  if (trimmer_) trimmer_->SetNextStream(hasVideo_ ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
-  lengthChanged_ = false;
-  cachedLength_ = -1;
-
-  GstStateChangeReturn result = gst_element_set_state(playbin_, GST_STATE_PAUSED);
-  if (result != GST_STATE_CHANGE_FAILURE) result = gst_element_get_state(playbin_, nullptr, nullptr, kStateWait);
-  if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
-    gst_element_set_state(playbin_, GST_STATE_NULL);
-    ++generation_;
-    std::lock_guard lock(busMutex_);
-    return lastError_.empty() ? std::string("The file cannot be opened") : lastError_;
+  std::string error = Preroll(uri, fileName);
+  // A sink readied before the sound server restarted holds a dead connection, which every
+  // sink of the process shares until the last one lets go of it; the file then fails
+  // with whatever error the failed negotiation gives. So a failed file gets one more try
+  // in a pipeline made afresh once all the others are down.
+  if (!error.empty()) {
+    RetireSetAside();
+    relay_->Reset();
+    error = Preroll(uri, fileName);
   }
+  g_free(uri);
+  // Made after this file's preroll, so that the two do not compete.
+  std::weak_ptr<int> alive = alive_;
+  Dispatcher().Post([this, alive] {
+    if (!alive.expired() && relay_) relay_->PrepareNext();
+  });
+  if (!error.empty()) return error;
   open_ = true;
   atEnd_ = false;
   mode_ = PlayerMode::Stopped;
@@ -216,11 +177,82 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
   return {};
 }
 
+// Takes the next pipeline from the relay and prerolls the file in it; on failure the
+// pipeline is let go.
+std::string TMMCPlayer::Preroll(const char* uri, const std::string& fileName) {
+  {
+    std::lock_guard lock(busMutex_);
+    lastError_.clear();
+  }
+  pipeline_ = relay_->Take();
+  if (!pipeline_) return "GStreamer's playbin element is missing";
+  AttachBus();
+  GstElement* playbin = pipeline_.playbin;
+  guint flags = 0;
+  g_object_get(playbin, "flags", &flags, nullptr);
+  flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
+  g_object_set(playbin, "uri", uri, "flags", flags, nullptr);
+  windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
+  if (pipeline_.trimmer) {
+    pipeline_.trimmer->SetNextStream(hasVideo_ ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
+  }
+  lengthChanged_ = false;
+  cachedLength_ = -1;
+
+  GstStateChangeReturn result = gst_element_set_state(playbin, GST_STATE_PAUSED);
+  if (result != GST_STATE_CHANGE_FAILURE) result = gst_element_get_state(playbin, nullptr, nullptr, kStateWait);
+  if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
+    gst_element_set_state(playbin, GST_STATE_NULL);
+    DetachBus();
+    EnginePipeline failed = std::move(pipeline_);
+    ++generation_;
+    std::lock_guard lock(busMutex_);
+    return lastError_.empty() ? std::string("The file cannot be opened") : lastError_;
+  }
+  return {};
+}
+
+void TMMCPlayer::AttachBus() {
+  busLink_ = new BusLink{{}, this};
+  GstBus* bus = gst_element_get_bus(pipeline_.playbin);
+  gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, busLink_,
+                           [](gpointer link) { delete static_cast<BusLink*>(link); });
+  gst_object_unref(bus);
+}
+
+// The pipeline may go down on another thread from here on.
+void TMMCPlayer::DetachBus() {
+  if (busLink_ == nullptr) return;
+  {
+    std::lock_guard lock(busLink_->mutex);
+    busLink_->engine = nullptr;
+  }
+  busLink_ = nullptr;
+}
+
+// The closed file's pipeline is silent at once but goes down only after the next file has
+// prerolled, on a thread of its own, so that the two do not compete. A video sink lets go
+// of the host's window first: the next file's sink is given it.
+void TMMCPlayer::SetPipelineAside() {
+  if (!pipeline_) return;
+  if (hasVideo_) {
+    gst_element_set_state(pipeline_.playbin, GST_STATE_NULL);
+  } else if (mode_ == PlayerMode::Playing) {
+    gst_element_set_state(pipeline_.playbin, GST_STATE_PAUSED);
+  }
+  DetachBus();
+  setAside_ = std::move(pipeline_);
+}
+
+void TMMCPlayer::RetireSetAside() {
+  if (relay_) relay_->Retire(std::move(setAside_));
+}
+
 void TMMCPlayer::ReadVideoSize() {
   videoWidth_ = 0;
   videoHeight_ = 0;
   GstPad* pad = nullptr;
-  g_signal_emit_by_name(playbin_, "get-video-pad", 0, &pad);
+  g_signal_emit_by_name(pipeline_.playbin, "get-video-pad", 0, &pad);
   if (pad == nullptr) return;
   if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
     GstVideoInfo videoInfo;
@@ -237,7 +269,7 @@ void TMMCPlayer::CloseDevice() {
   if (!open_) return;
   CutShortPendingPlay();
   LeaveFullScreenWindow();
-  gst_element_set_state(playbin_, GST_STATE_NULL);
+  SetPipelineAside();
   ++generation_;
   open_ = false;
   atEnd_ = false;
@@ -253,7 +285,7 @@ void TMMCPlayer::RequireOpen() const {
   if (!open_) throw PlayerError(std::string(kNoDeviceOpen));
 }
 
-void TMMCPlayer::SetPipelineState(int state) { gst_element_set_state(playbin_, static_cast<GstState>(state)); }
+void TMMCPlayer::SetPipelineState(int state) { gst_element_set_state(pipeline_.playbin, static_cast<GstState>(state)); }
 
 void TMMCPlayer::Play() {
   RequireOpen();
@@ -293,13 +325,16 @@ void TMMCPlayer::Stop() {
   mode_ = PlayerMode::Stopped;
 }
 
-void TMMCPlayer::Close() { CloseDevice(); }
+void TMMCPlayer::Close() {
+  CloseDevice();
+  RetireSetAside();
+}
 
 int32_t TMMCPlayer::QueryLength() {
   if (lengthChanged_.exchange(false)) cachedLength_ = -1;
   if (cachedLength_ >= 0) return cachedLength_;
   gint64 duration = 0;
-  if (!gst_element_query_duration(playbin_, GST_FORMAT_TIME, &duration) || duration < 0) return 0;
+  if (!gst_element_query_duration(pipeline_.playbin, GST_FORMAT_TIME, &duration) || duration < 0) return 0;
   cachedLength_ = ToMilliseconds(duration);
   return cachedLength_;
 }
@@ -316,7 +351,7 @@ int32_t TMMCPlayer::GetPosition() {
   // rule compares the two, and GStreamer's last position may fall short of or beyond it.
   if (atEnd_) return length;
   gint64 position = 0;
-  if (!gst_element_query_position(playbin_, GST_FORMAT_TIME, &position)) return 0;
+  if (!gst_element_query_position(pipeline_.playbin, GST_FORMAT_TIME, &position)) return 0;
   const int32_t ms = ToMilliseconds(position);
   return length > 0 ? std::min(ms, length) : ms;
 }
@@ -327,8 +362,8 @@ void TMMCPlayer::SeekTo(int32_t position) {
   ++generation_;
   atEnd_ = false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  gst_element_seek_simple(playbin_, GST_FORMAT_TIME, flags, static_cast<gint64>(position) * GST_MSECOND);
-  gst_element_get_state(playbin_, nullptr, nullptr, kStateWait);
+  gst_element_seek_simple(pipeline_.playbin, GST_FORMAT_TIME, flags, static_cast<gint64>(position) * GST_MSECOND);
+  gst_element_get_state(pipeline_.playbin, nullptr, nullptr, kStateWait);
 }
 
 void TMMCPlayer::SetPosition(int32_t position) {

@@ -9,13 +9,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "players/Baseplayer.h"
-#include "players/Silencetrimmer.h"
+#include "players/Pipelinerelay.h"
 
 typedef struct _GstElement GstElement;
 
@@ -50,15 +49,16 @@ class TMMCPlayer final : public TBasePlayer {
   void Refresh() override;
   std::string Description() override;
 
-  // For diagnostics and benchmarks: the playbin element (borrowed; null once
-  // DeinitPlayer has run).
-  GstElement* Pipeline() const { return playbin_; }
+  // For diagnostics and benchmarks: the open file's playbin element (borrowed; null while
+  // no file is open).
+  GstElement* Pipeline() const { return pipeline_.playbin; }
 
   // Whether the upper-cased extension of the name is one of the video extensions.
   static bool IsVideoFileName(const std::string& fileName);
 
  private:
   friend struct MmcBus;  // GStreamer's bus handler, in the source file
+  struct BusLink;
   void AttachOverlay(GstElement* sink);
   void ApplyWindowHandle();
   GstElement* TakeOverlayRef();  // a reference to the video sink, or null
@@ -68,6 +68,11 @@ class TMMCPlayer final : public TBasePlayer {
   void CutShortPendingPlay();
   void RequireOpen() const;
   std::string OpenDevice(const std::string& fileName);
+  std::string Preroll(const char* uri, const std::string& fileName);
+  void AttachBus();
+  void DetachBus();
+  void SetPipelineAside();
+  void RetireSetAside();
   void CloseDevice();
   void SeekTo(int32_t position);
   void ReadVideoSize();
@@ -78,15 +83,14 @@ class TMMCPlayer final : public TBasePlayer {
 
   DisplayControl* videoDisplay_ = nullptr;
   NotifyHandler notify_;
-  GstElement* playbin_ = nullptr;
-  // The audio sink's first step to READY (the system's sink found, the sound server
-  // connected), taken on a thread of its own when the engine is made; waited for before
-  // the pipeline changes state.
-  std::future<void> readying_;
-  void AwaitReady();
-  // Cuts the encoder's and decoder's silence off the start of MP3 files; null when the
-  // engine has no audio sink of its own.
-  std::unique_ptr<SilenceTrimmer> trimmer_;
+  // Made when the engine is; gives each opened file its pipeline.
+  std::unique_ptr<PipelineRelay> relay_;
+  // The open file's pipeline; empty while no file is open.
+  EnginePipeline pipeline_;
+  // The pipeline of the file closed for the one being opened.
+  EnginePipeline setAside_;
+  // The bus handler's way to this engine for the open file's pipeline; owned by its bus.
+  BusLink* busLink_ = nullptr;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
   // User-interface thread only.

@@ -24,29 +24,49 @@ std::string_view HandOverMessageName(HandOverMessage message) {
   return {};
 }
 
-HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text) {
-  HandOverOutcome outcome;
-  auto step = [&](auto&& change) {
-    try {
-      change();
-    } catch (const PlaylistWriteError& error) {
-      if (outcome.writeError.empty()) outcome.writeError = error.what();
-    }
-  };
+namespace {
+
+// Runs a change; the first playlist write error it meets goes into the outcome.
+void Step(HandOverOutcome& outcome, const std::function<void()>& change) {
+  try {
+    change();
+  } catch (const PlaylistWriteError& error) {
+    if (outcome.writeError.empty()) outcome.writeError = error.what();
+  }
+}
+
+void ApplyChanges(PlaylistModel& playlist, HandOverMessage message, std::string_view text, HandOverOutcome& outcome) {
   switch (message) {
     case HandOverMessage::OpenPlaylist:
-      step([&] { playlist.LoadPlaylistFile(text); });
+      Step(outcome, [&] { playlist.LoadPlaylistFile(text); });
       playlist.CurrentIndex = 0;
       outcome.autoplay = true;
       break;
     case HandOverMessage::AddTrack:
       playlist.Clear();
-      step([&] { playlist.AddFile(text); });
+      Step(outcome, [&] { playlist.AddFile(text); });
       playlist.CurrentIndex = 0;
       outcome.autoplay = true;
       break;
-    case HandOverMessage::EnqueueTrack: step([&] { playlist.AddFile(text); }); break;
+    case HandOverMessage::EnqueueTrack: Step(outcome, [&] { playlist.AddFile(text); }); break;
   }
+}
+
+}  // namespace
+
+HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text,
+                                     const std::function<void(const HandOverOutcome&)>& start) {
+  HandOverOutcome outcome;
+  const auto writeAutosave = [&] { Step(outcome, [&] { playlist.WriteHeldAutosave(); }); };
+  playlist.HoldAutosave();
+  try {
+    ApplyChanges(playlist, message, text, outcome);
+    if (start) start(outcome);
+  } catch (...) {
+    writeAutosave();
+    throw;
+  }
+  writeAutosave();
   return outcome;
 }
 

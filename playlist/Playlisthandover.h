@@ -5,6 +5,7 @@
 // asks for it, sets its pending autoplay and runs its activation handler.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,10 @@ struct HandOverOutcome {
 // A playlist file that cannot be written (a full disk, a user folder gone read-only) does
 // not stop the message half-way: every step runs, the new entries are in place and
 // autoplay is asked for as usual; the first write error is handed back to be reported.
-HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text);
+// `start`, when given, is called with the outcome once the entries are in place and before
+// the autosave is written: the main window starts playback there, so that the write, with
+// its flush to disk, does not delay the first sound.
+HandOverOutcome ApplyHandOverMessage(PlaylistModel& playlist, HandOverMessage message, std::string_view text,
+                                     const std::function<void(const HandOverOutcome&)>& start = {});
 
 }  // namespace vombrel

@@ -3,6 +3,7 @@
 #include <exception>
 #include <mutex>
 #include <random>
+#include <utility>
 
 #include "playlist/Playlistfiles.h"
 #include "support/Supportfiles.h"
@@ -158,7 +159,17 @@ void PlaylistModel::LoadAutosave() {
 }
 
 // The playlist window shows the entries as they are, also when the autosave fails.
+void PlaylistModel::WriteHeldAutosave() {
+  autosaveHeld_ = false;
+  if (std::exchange(autosaveWanted_, false)) SaveAutosave();
+}
+
 void PlaylistModel::Changed() {
+  if (autosaveHeld_) {
+    autosaveWanted_ = true;
+    Refresh();
+    return;
+  }
   try {
     SaveAutosave();
   } catch (...) {

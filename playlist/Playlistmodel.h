@@ -100,6 +100,11 @@ class PlaylistModel {
   // Start-up without an argument: the autosave's entries if it can be read (errors leave
   // the list empty, silently), CurrentIndex = 0.
   void LoadAutosave();
+  // While held, a change that autosaves refreshes the playlist window at once and leaves
+  // the autosave to WriteHeldAutosave, which ends the hold and writes it when a change
+  // asked for it (PlaylistWriteError when it cannot).
+  void HoldAutosave() { autosaveHeld_ = true; }
+  void WriteHeldAutosave();
 
  private:
   int32_t RandomStep(int32_t n) const;
@@ -108,6 +113,8 @@ class PlaylistModel {
   void NotifyRecent(std::string_view path) const;
 
   PlaylistController* controller_;
+  bool autosaveHeld_ = false;
+  bool autosaveWanted_ = false;
   RandomSource random_;
   TitleReader titleReader_;
   RecentPlaylistHook recentHook_;

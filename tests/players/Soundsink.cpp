@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -84,6 +85,37 @@ int PrivateSink::StreamCount() const {
     if (!sinkIndex.empty() && sink == sinkIndex) ++count;
   }
   return count;
+}
+
+OwnSoundServer::OwnSoundServer() {
+  char folder[] = "/tmp/vombrel-own-pulse-XXXXXX";
+  if (mkdtemp(folder) == nullptr) throw std::runtime_error("no folder for the sound server");
+  folder_ = folder;
+  Start();
+}
+
+OwnSoundServer::~OwnSoundServer() {
+  server_.reset();
+  std::filesystem::remove_all(folder_);
+}
+
+void OwnSoundServer::Start() {
+  server_ = std::make_unique<ChildProcess>(
+      "env PULSE_RUNTIME_PATH=" + folder_ +
+      " pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit --log-target=stderr"
+      " --load='module-null-sink sink_name=own'"
+      " --load='module-native-protocol-unix auth-anonymous=1 socket=" +
+      folder_ + "/native' 2>/dev/null");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (std::system(("pactl --server=" + Address() + " info >/dev/null 2>&1").c_str()) == 0) return;
+    usleep(50000);
+  }
+  throw std::runtime_error("the test's own sound server did not start");
+}
+
+void OwnSoundServer::Restart() {
+  server_.reset();
+  Start();
 }
 
 MonitorListener::MonitorListener(const std::string& sinkName)

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -53,6 +54,27 @@ class MonitorListener {
   std::atomic<bool> heard_{false};
   std::atomic<bool> stop_{false};
   std::thread reader_;
+};
+
+// A sound server of a test's own, on a socket and runtime folder of its own, with one
+// null sink named "own": it can be stopped and started again without disturbing the
+// tests that share the environment's server.
+class OwnSoundServer {
+ public:
+  // Throws when the server does not come up.
+  OwnSoundServer();
+  ~OwnSoundServer();
+  OwnSoundServer(const OwnSoundServer&) = delete;
+  OwnSoundServer& operator=(const OwnSoundServer&) = delete;
+  // "unix:<socket>", for a client's server setting.
+  std::string Address() const { return "unix:" + folder_ + "/native"; }
+  // Ends the server (its clients lose their connection) and starts a new one in its place.
+  void Restart();
+
+ private:
+  void Start();
+  std::string folder_;
+  std::unique_ptr<ChildProcess> server_;
 };
 
 // Output of a shell command.

@@ -2,6 +2,8 @@
 // the test environment's sound server.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -85,6 +87,30 @@ TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
   engine->Play();
   EXPECT_TRUE(RunUntilPosition(50));
   engine->Stop();
+}
+
+// The engine connects the next file's sink to the sound server ahead of time. A server that
+// restarts meanwhile leaves that connection dead, and the next file must still play.
+TEST(MmcPlayerSoundServerTest, FilesPlayAfterTheSoundServerRestarted) {
+  OwnSoundServer server;
+  const std::string shared = Text(std::getenv("VOMBREL_AUDIO_SINK"));
+  setenv("VOMBREL_AUDIO_SINK", ("pulsesink buffer-time=50000 device=own server=" + server.Address()).c_str(), 1);
+  QueueDispatcher dispatcher;
+  NotifyRecorder notes;
+  TMMCPlayer engine(nullptr, dispatcher, notes.Handler());
+  setenv("VOMBREL_AUDIO_SINK", shared.c_str(), 1);
+  auto playsFor = [&](const char* file) {
+    MMFileInfoPtr info = engine.Open(Fixtures().Path(file));
+    if (info->Success == 0) return "not opened: " + Text(info->ErrorText);
+    engine.Play();
+    if (!dispatcher.RunUntil([&] { return engine.GetPosition() > 300; }, std::chrono::seconds(10)))
+      return std::string("no progress");
+    return std::string();
+  };
+  EXPECT_EQ(playsFor("tone.ogg"), "");
+  server.Restart();
+  for (const char* file : {"tone.mp3", "tone.flac"}) EXPECT_EQ(playsFor(file), "") << file;
+  engine.Close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,

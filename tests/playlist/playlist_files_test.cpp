@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <stdexcept>
+#include <string>
 
 #include "Scriptedcontroller.h"
 #include "Tempuserdir.h"
@@ -226,6 +228,27 @@ TEST_F(PlaylistFiles, HandOverActions) {
   EXPECT_TRUE(ApplyHandOverMessage(model, HandOverMessage::OpenPlaylist, dir.Path("l.vpl")).autoplay);
   EXPECT_EQ(model.Entries, (StringList{"p", "q"}));
   EXPECT_EQ(model.CurrentIndex, 0);
+}
+
+// The main window starts playback from `start`: the autosave, with its flush to disk, is
+// written after it, also when it throws, and the next change autosaves at once again.
+TEST_F(PlaylistFiles, HandOverStartsPlaybackBeforeTheAutosaveIsWritten) {
+  dir.Write(AutosavePath(), "old\r\n");
+  std::string autosaveAtStart;
+  ApplyHandOverMessage(model, HandOverMessage::AddTrack, "/music/new.mp3", [&](const HandOverOutcome& applied) {
+    EXPECT_TRUE(applied.autoplay);
+    EXPECT_EQ(model.Entries, StringList{"/music/new.mp3"});
+    autosaveAtStart = dir.Read(AutosavePath());
+  });
+  EXPECT_EQ(autosaveAtStart, "old\r\n");
+  EXPECT_EQ(dir.Read(AutosavePath()), "/music/new.mp3\r\n");
+
+  const auto failingStart = [](const HandOverOutcome&) { throw std::runtime_error("no engine"); };
+  EXPECT_THROW(ApplyHandOverMessage(model, HandOverMessage::EnqueueTrack, "/music/two.ogg", failingStart),
+               std::runtime_error);
+  EXPECT_EQ(dir.Read(AutosavePath()), "/music/new.mp3\r\n/music/two.ogg\r\n");
+  model.AddFile("/music/three.wav");
+  EXPECT_EQ(dir.Read(AutosavePath()), "/music/new.mp3\r\n/music/two.ogg\r\n/music/three.wav\r\n");
 }
 
 // The autosave and the backup cannot be written (folders stand where the files belong):

@@ -1,0 +1,80 @@
+// The built-in engine's pipelines, one per opened file. The next file's playbin is made and
+// its audio sink connected to the sound server while the current file plays, and a
+// closed file's playbin is taken down on a thread of its own: neither stands between a
+// track change and the new file's first sound.
+//
+// Threads: the relay's calls come from one thread (the engine's); making and taking down
+// run on threads of their own.
+#pragma once
+
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "players/Silencetrimmer.h"
+
+typedef struct _GstElement GstElement;
+
+namespace vombrel {
+
+// A playbin with the audio sink it was made with (given to it as its "audio-sink") and the
+// trimmer on that sink's input.
+struct EnginePipeline {
+  EnginePipeline() = default;
+  EnginePipeline(EnginePipeline&& other) noexcept;
+  EnginePipeline& operator=(EnginePipeline&& other) noexcept;
+  EnginePipeline(const EnginePipeline&) = delete;
+  EnginePipeline& operator=(const EnginePipeline&) = delete;
+  // Sets the playbin and its sink to NULL and releases them (the trimmer goes after both
+  // have stopped streaming).
+  ~EnginePipeline();
+
+  explicit operator bool() const { return playbin != nullptr; }
+  // Takes the playbin to NULL and its sink to the state (a GstState).
+  void SetSinkState(int state);
+
+  GstElement* playbin = nullptr;  // a reference of its own
+  // Null when the pipeline has no audio sink of its own.
+  std::unique_ptr<SilenceTrimmer> trimmer;
+};
+
+class PipelineRelay {
+ public:
+  // sinkDescription: a pipeline description for the audio sink (from VOMBREL_AUDIO_SINK
+  // when the engine was made); empty or invalid: the system's sink, given a music buffer.
+  // Starts making the first pipeline.
+  explicit PipelineRelay(std::string sinkDescription);
+  // Waits for the pipelines being made and taken down.
+  ~PipelineRelay();
+  PipelineRelay(const PipelineRelay&) = delete;
+  PipelineRelay& operator=(const PipelineRelay&) = delete;
+
+  // The pipeline made in advance (waited for when it is not ready yet), or one made now
+  // when none is on its way. Empty when GStreamer has no playbin element.
+  EnginePipeline Take();
+  // Starts making the next pipeline, unless one is on its way already.
+  void PrepareNext();
+  // Takes the pipeline down on a thread of its own; it is made ready for a file to come
+  // when none is on its way.
+  void Retire(EnginePipeline pipeline);
+  // Waits until every retired pipeline is down and drops the one made in advance: after a
+  // sound server restart, a sink readied before it holds a dead connection, and the
+  // server connection is shared by all sinks of the process until the last one closes.
+  void Reset();
+
+ private:
+  EnginePipeline Make() const;
+  static EnginePipeline Recycle(EnginePipeline pipeline);
+  void AwaitRetired();
+
+  std::string sinkDescription_;
+  std::future<EnginePipeline> next_;
+  std::vector<std::future<void>> retiring_;
+};
+
+// The audio sink a pipeline description gives; when it is empty or invalid,
+// autoaudiosink, whose pick is given a music buffer. Null when neither can be made.
+GstElement* MakeAudioSink(const std::string& description);
+
+}  // namespace vombrel
