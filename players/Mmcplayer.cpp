@@ -5,11 +5,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <string_view>
 
 #include "players/Gstreamerstartup.h"
-#include "players/Mp3gapless.h"
 #include "support/Supportfiles.h"
 #include "support/Supportstring.h"
 
@@ -20,10 +18,7 @@ namespace {
 constexpr std::string_view kNoDeviceOpen = "No MCI device open";
 constexpr std::string_view kDescription = "Default Player";
 constexpr std::array<std::string_view, 6> kVideoExtensions{".AVI", ".MPEG", ".MPG", ".VOB", ".WMV", ".MOV"};
-// playbin's "flags" bits (GstPlayFlags, not exported in a header).
-constexpr guint kPlayFlagVideo = 1u << 0;
-constexpr guint kPlayFlagText = 1u << 2;
-// Upper bound for a state change to settle (preroll of a file, a seek); a hang guard only.
+// Upper bound for a seek to settle; a hang guard only.
 constexpr GstClockTime kStateWait = 10 * GST_SECOND;
 
 int32_t ToMilliseconds(gint64 nanoseconds) {
@@ -109,8 +104,7 @@ void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
   if (playbin == nullptr) throw PlayerError("GStreamer's playbin element is missing");
   gst_object_unref(playbin);
   // The first file's pipeline is made, and its sink connected, while the host goes on.
-  const char* sinkDescription = std::getenv("VOMBREL_AUDIO_SINK");
-  relay_ = std::make_unique<PipelineRelay>(sinkDescription != nullptr ? sinkDescription : "");
+  relay_ = std::make_unique<PipelineRelay>(AudioSinkDescription());
 }
 
 void TMMCPlayer::DeinitPlayer() {
@@ -187,22 +181,12 @@ std::string TMMCPlayer::Preroll(const char* uri, const std::string& fileName) {
   pipeline_ = relay_->Take();
   if (!pipeline_) return "GStreamer's playbin element is missing";
   AttachBus();
-  GstElement* playbin = pipeline_.playbin;
-  guint flags = 0;
-  g_object_get(playbin, "flags", &flags, nullptr);
-  flags = hasVideo_ ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
-  g_object_set(playbin, "uri", uri, "flags", flags, nullptr);
+  // Before the preroll: a video sink asks for its window during it.
   windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
-  if (pipeline_.trimmer) {
-    pipeline_.trimmer->SetNextStream(hasVideo_ ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
-  }
   lengthChanged_ = false;
   cachedLength_ = -1;
-
-  GstStateChangeReturn result = gst_element_set_state(playbin, GST_STATE_PAUSED);
-  if (result != GST_STATE_CHANGE_FAILURE) result = gst_element_get_state(playbin, nullptr, nullptr, kStateWait);
-  if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
-    gst_element_set_state(playbin, GST_STATE_NULL);
+  if (!PrerollFile(pipeline_, uri, fileName, hasVideo_)) {
+    gst_element_set_state(pipeline_.playbin, GST_STATE_NULL);
     DetachBus();
     EnginePipeline failed = std::move(pipeline_);
     ++generation_;
@@ -242,6 +226,13 @@ void TMMCPlayer::SetPipelineAside() {
   }
   DetachBus();
   setAside_ = std::move(pipeline_);
+}
+
+void TMMCPlayer::SettleBackgroundWork() {
+  if (relay_) {
+    relay_->PrepareNext();
+    relay_->Settle();
+  }
 }
 
 void TMMCPlayer::RetireSetAside() {

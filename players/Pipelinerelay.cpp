@@ -4,11 +4,23 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <utility>
 
 #include "players/Gstreamerstartup.h"
+#include "players/Mp3gapless.h"
 
 namespace vombrel {
+
+namespace {
+
+// playbin's "flags" bits (GstPlayFlags, not exported in a header).
+constexpr guint kPlayFlagVideo = 1u << 0;
+constexpr guint kPlayFlagText = 1u << 2;
+// Upper bound for the preroll of a file; a hang guard only.
+constexpr GstClockTime kPrerollWait = 10 * GST_SECOND;
+
+}  // namespace
 
 GstElement* MakeAudioSink(const std::string& description) {
   if (!description.empty()) {
@@ -63,13 +75,17 @@ PipelineRelay::PipelineRelay(std::string sinkDescription) : sinkDescription_(std
 
 PipelineRelay::~PipelineRelay() { Reset(); }
 
-// The sink's first step to READY finds the system's sink and connects to the sound server.
-EnginePipeline PipelineRelay::Make() const {
+std::string AudioSinkDescription() {
+  const char* description = std::getenv("VOMBREL_AUDIO_SINK");
+  return description != nullptr ? description : "";
+}
+
+EnginePipeline MakeEnginePipeline(const std::string& sinkDescription) {
   EnginePipeline pipeline;
   GstElement* playbin = gst_element_factory_make("playbin", nullptr);
   if (playbin == nullptr) return pipeline;
   pipeline.playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
-  GstElement* sink = MakeAudioSink(sinkDescription_);
+  GstElement* sink = MakeAudioSink(sinkDescription);
   if (sink == nullptr) return pipeline;
   g_object_set(playbin, "audio-sink", sink, nullptr);
   if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
@@ -78,6 +94,18 @@ EnginePipeline PipelineRelay::Make() const {
   }
   gst_element_set_state(sink, GST_STATE_READY);
   return pipeline;
+}
+
+bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName, bool video) {
+  guint flags = 0;
+  g_object_get(pipeline.playbin, "flags", &flags, nullptr);
+  flags = video ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
+  g_object_set(pipeline.playbin, "uri", uri, "flags", flags, nullptr);
+  if (pipeline.trimmer) pipeline.trimmer->SetNextStream(video ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
+  GstStateChangeReturn result = gst_element_set_state(pipeline.playbin, GST_STATE_PAUSED);
+  if (result != GST_STATE_CHANGE_FAILURE)
+    result = gst_element_get_state(pipeline.playbin, nullptr, nullptr, kPrerollWait);
+  return result != GST_STATE_CHANGE_FAILURE && result != GST_STATE_CHANGE_ASYNC;
 }
 
 // A closed file's playbin serves the next file but one: it keeps the lists of decoders
@@ -89,13 +117,13 @@ EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
 }
 
 EnginePipeline PipelineRelay::Take() {
-  if (!next_.valid()) return Make();
+  if (!next_.valid()) return MakeEnginePipeline(sinkDescription_);
   return next_.get();
 }
 
 void PipelineRelay::PrepareNext() {
   if (next_.valid()) return;
-  next_ = std::async(std::launch::async, [this] { return Make(); });
+  next_ = std::async(std::launch::async, [this] { return MakeEnginePipeline(sinkDescription_); });
 }
 
 void PipelineRelay::Retire(EnginePipeline pipeline) {
@@ -114,6 +142,11 @@ void PipelineRelay::Retire(EnginePipeline pipeline) {
 void PipelineRelay::AwaitRetired() {
   for (std::future<void>& retired : retiring_) retired.get();
   retiring_.clear();
+}
+
+void PipelineRelay::Settle() {
+  AwaitRetired();
+  if (next_.valid()) next_.wait();
 }
 
 void PipelineRelay::Reset() {

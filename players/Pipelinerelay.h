@@ -62,9 +62,10 @@ class PipelineRelay {
   // sound server restart, a sink readied before it holds a dead connection, and the
   // server connection is shared by all sinks of the process until the last one closes.
   void Reset();
+  // Waits until the pipeline made in advance is ready and the retired ones are down.
+  void Settle();
 
  private:
-  EnginePipeline Make() const;
   static EnginePipeline Recycle(EnginePipeline pipeline);
   void AwaitRetired();
 
@@ -72,6 +73,19 @@ class PipelineRelay {
   std::future<EnginePipeline> next_;
   std::vector<std::future<void>> retiring_;
 };
+
+// VOMBREL_AUDIO_SINK's value (a pipeline description for the audio sink); empty when it
+// is not set.
+std::string AudioSinkDescription();
+
+// A playbin with the audio sink of the description (MakeAudioSink) readied: the system's
+// sink found and the sound server connected. Empty when GStreamer has no playbin.
+EnginePipeline MakeEnginePipeline(const std::string& sinkDescription);
+
+// Opens the file (a URI) in the pipeline: audio only unless `video`, the MP3 start trim
+// set, then PAUSED and the wait for the preroll (a hang guard of 10 s). True when the
+// file is ready to play; the pipeline is left as it is either way.
+bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName, bool video);
 
 // The audio sink a pipeline description gives; when it is empty or invalid,
 // autoaudiosink, whose pick is given a music buffer. Null when neither can be made.

@@ -153,10 +153,9 @@ typedef void (*VombrelOutputTextProc)(int32_t x, int32_t y, const char* text);
 typedef int32_t (*VombrelDescriptionProc)(char* buffer128);
 
 /* The entry names in the order the host resolves them. */
-#define VOMBREL_PLAYER_ENTRY_NAMES                                                      \
-  "_Pause", "_Resume", "_Play", "_Stop", "_Close", "_GetLength", "_GetPosition",        \
-      "_SetPosition", "_GetMode", "_Open", "_GetFileName", "_InitPlayer",               \
-      "_SetFullScreen", "_HasVideo", "_GetVideoWidth", "_GetVideoHeight", "_Refresh",   \
+#define VOMBREL_PLAYER_ENTRY_NAMES                                                                                    \
+  "_Pause", "_Resume", "_Play", "_Stop", "_Close", "_GetLength", "_GetPosition", "_SetPosition", "_GetMode", "_Open", \
+      "_GetFileName", "_InitPlayer", "_SetFullScreen", "_HasVideo", "_GetVideoWidth", "_GetVideoHeight", "_Refresh",  \
       "_OutputText", "_DeinitPlayer", "_Description"
 
 #define VOMBREL_PLAYER_DESCRIPTION_SIZE 128
