@@ -34,7 +34,7 @@ std::string LoaderError(const std::string& path) {
 }
 
 int ModuleFailure(const char* program, const std::string& reasons) {
-  std::fprintf(stderr, "%s: cannot load the program module: %s\n", program, reasons.c_str());
+  (void)std::fprintf(stderr, "%s: cannot load the program module: %s\n", program, reasons.c_str());
   return 1;
 }
 
