@@ -90,27 +90,6 @@ std::vector<std::string> OpenFilterToNameFilters(std::string_view filter) {
   return nameFilters;
 }
 
-std::string AbsoluteFileArgument(std::string_view file, std::string_view folder) {
-  if (file.empty() || file.front() == '/' || folder.empty()) return std::string(file);
-  std::string path(folder);
-  if (path.back() != '/') path += '/';
-  return path + std::string(file);
-}
-
-std::string WorkingFolder() {
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::current_path(error);
-  return error ? std::string() : folder.string();
-}
-
-bool IsSwitchArgument(std::string_view argument) {
-  if (argument.empty()) return false;
-  if (argument.front() == '-') return true;
-  if (argument.front() != '/') return false;
-  const auto colon = argument.find(':');
-  return colon != std::string_view::npos && argument.substr(1, colon - 1).find('/') == std::string_view::npos;
-}
-
 namespace {
 
 std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument, std::string_view folder) {
@@ -135,32 +114,6 @@ std::optional<ShellCommand> ParseSwitchCommand(std::string_view argument, std::s
   return result;
 }
 
-// The toolkit's own options: those that take the next argument as their value, and those
-// that stand alone. Either form may be written with one or two dashes and, for the
-// first kind, as "-option=value".
-constexpr std::string_view kToolkitOptionsWithValue[] = {"platform",
-                                                         "platformpluginpath",
-                                                         "platformtheme",
-                                                         "plugin",
-                                                         "qwindowgeometry",
-                                                         "geometry",
-                                                         "qwindowtitle",
-                                                         "title",
-                                                         "qwindowicon",
-                                                         "icon",
-                                                         "style",
-                                                         "stylesheet",
-                                                         "session",
-                                                         "display",
-                                                         "name",
-                                                         "visual",
-                                                         "ncols",
-                                                         "fontengine",
-                                                         "dialogs",
-                                                         "qmljsdebugger"};
-constexpr std::string_view kToolkitFlags[] = {"reverse",     "nograb",      "dograb", "sync",
-                                              "widgetcount", "testability", "cmap"};
-
 }  // namespace
 
 std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments, std::string_view folder) {
@@ -173,29 +126,6 @@ std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& argume
     }
   }
   return commands;
-}
-
-std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& arguments) {
-  auto contains = [](const auto& names, std::string_view name) {
-    return std::find(std::begin(names), std::end(names), name) != std::end(names);
-  };
-  std::vector<std::string> kept;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string_view name = arguments[i];
-    if (name.size() < 2 || name.front() != '-') {
-      kept.push_back(arguments[i]);
-      continue;
-    }
-    name.remove_prefix(name.substr(0, 2) == "--" ? 2 : 1);
-    const auto equals = name.find('=');
-    if (equals != std::string_view::npos && contains(kToolkitOptionsWithValue, name.substr(0, equals))) continue;
-    if (contains(kToolkitOptionsWithValue, name)) {
-      ++i;  // its value goes with it
-      continue;
-    }
-    if (!contains(kToolkitFlags, name)) kept.push_back(arguments[i]);
-  }
-  return kept;
 }
 
 std::optional<int32_t> VolumeFromMenuCaption(std::string_view caption) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Programarguments.h"
 #include "support/Supportstring.h"
 
 namespace vombrel {
@@ -42,19 +43,6 @@ struct ShellCommand {
   bool operator==(const ShellCommand&) const = default;
 };
 
-// A file named on the command line as an absolute path: a path starting with "/" stays as
-// it is, any other non-empty text is taken relative to `folder` (the working folder of the
-// process that received it). A running instance, the shell command server and the
-// autosave all work in folders of their own, so a relative name must not travel.
-std::string AbsoluteFileArgument(std::string_view file, std::string_view folder);
-
-// The process's working folder ("" when it cannot be told, e.g. after it was removed).
-std::string WorkingFolder();
-
-// Whether an argument is a switch: "-..." always, "/..." only in the "/cmd:..." form whose
-// command holds no "/" (every other argument starting with "/" is an absolute path).
-bool IsSwitchArgument(std::string_view argument);
-
 // The program's arguments (without the program name) walked from the last to the first:
 // "/cmd:file" or "-cmd:file", optionally followed by "/option" (or "-option" when the
 // rest holds no "/"), give (cmd, file, option); an argument that is no switch gives
@@ -63,11 +51,6 @@ bool IsSwitchArgument(std::string_view argument);
 // "/" and file names often hold "-", so the option split applies only otherwise. Every
 // file comes back as an absolute path (AbsoluteFileArgument against `folder`).
 std::vector<ShellCommand> WalkCommandLine(const std::vector<std::string>& arguments, std::string_view folder);
-
-// The arguments without the options the toolkit takes for itself ("-style fusion",
-// "-platform=xcb", "--reverse", ...). The first instance leaves this to the toolkit's
-// application object; a second start, which makes no such object, uses this list.
-std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& arguments);
 
 // The volume value of a volume menu item ("100%" ... "0%"): the caption without its last
 // character as an integer percentage, times 0.01 times 65535, truncated; 80 gives 52427.

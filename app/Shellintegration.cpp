@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/Programarguments.h"
 #include "app/VombrelMain.h"
 #include "platform/Fileassociations.h"
 #include "platform/Shellcmdserver.h"
@@ -37,7 +38,7 @@ std::string AbsoluteFile(const std::string& file) {
 }  // namespace
 
 std::optional<int> RunShellClientIfAsked(int argc, char** argv) {
-  if (argc < 2 || std::string_view(argv[1]) != kShellExecuteSwitch) return std::nullopt;
+  if (!AsksForShellClient(argc, argv)) return std::nullopt;
   if (argc < 4 || argc > 5) {
     std::fprintf(stderr, "usage: %s %s <service> <command> [<file>]\n", argv[0], argv[1]);
     return 2;

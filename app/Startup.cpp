@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPointer>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -9,8 +10,8 @@
 
 #include "app/Application.h"
 #include "app/Commandpanel.h"
-#include "app/Mainlogic.h"
 #include "app/Mediacontrols.h"
+#include "app/Programarguments.h"
 #include "app/Shellintegration.h"
 #include "app/Video.h"
 #include "app/VombrelMain.h"
@@ -25,45 +26,20 @@
 
 namespace vombrel {
 
-namespace {
-
-// The arguments as the program works with them: a file named relative to the working
-// folder becomes an absolute path (switches keep theirs; the command-line walk resolves
-// their files).
-std::vector<std::string> ArgumentsOf(int argc, char** argv) {
-  const std::string folder = WorkingFolder();
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    arguments.push_back(IsSwitchArgument(argument) ? argument : AbsoluteFileArgument(argument, folder));
-  }
-  return arguments;
-}
-
-// A second start: the running instance is asked to come forward and given the first
-// argument; nothing else happens, whether or not anyone listened. No application object
-// with a user interface is made here, so the toolkit's own options are left out by hand.
-int HandOver(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  const std::vector<std::string> arguments = WithoutToolkitOptions(ArgumentsOf(argc, argv));
-  ForwardToRunningInstance(arguments.empty() ? std::string_view() : std::string_view(arguments.front()));
-  return 0;
-}
-
-}  // namespace
-
-int RunVombrel(int argc, char** argv) {
+int RunVombrel(int argc, char** argv, int lockDescriptor) {
   if (const auto status = RunShellClientIfAsked(argc, argv)) return *status;
-  // Held for the whole life of the first instance; released when the process ends.
-  const SingleInstanceLock lock;
-  if (!lock.Acquired()) return HandOver(argc, argv);
+  // The first instance; a second start has handed over in the launcher already.
+  if (lockDescriptor < 0) {
+    std::fprintf(stderr, "%s: the single-instance lock is not held\n", argc > 0 ? argv[0] : "vombrel");
+    return 1;
+  }
   // The media framework comes up while the windows are built; the engine waits for it.
   PrepareGStreamerInBackground();
 
   ChooseWindowingPlatform();
   VombrelApplication app(argc, argv);
   // Taken after the application object has removed the toolkit's own options.
-  const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   // Outlives the main window, whose hot keys give their combinations back through it.
   const std::unique_ptr<HotKeyRegistrar> hotKeys = CreateX11HotKeyRegistrar();
   SetHotKeyRegistrar(hotKeys.get());

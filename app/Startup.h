@@ -4,7 +4,10 @@
 
 namespace vombrel {
 
-// The whole life of the process; returns its exit status.
-int RunVombrel(int argc, char** argv);
+// The program's work once the launcher (main.cpp) has taken the single-instance lock, or
+// for the shell client mode, which needs none: the whole life of the process from there;
+// returns its exit status. lockDescriptor is the held lock's descriptor, -1 without it
+// (Programmodule.h); the launcher keeps the lock until this returns.
+int RunVombrel(int argc, char** argv, int lockDescriptor);
 
 }  // namespace vombrel

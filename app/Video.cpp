@@ -206,9 +206,13 @@ void TFormVideo::closeEvent(QCloseEvent* event) {
 }
 
 bool TFormVideo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == PnlResizer) {
+  const QEvent::Type type = event->type();
+  const bool mouseEvent = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                          type == QEvent::MouseButtonRelease;
+  // The grip's other events (polish, paint, ...) are no mouse events: not cast, passed on.
+  if (watched == PnlResizer && mouseEvent) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
       case QEvent::MouseButtonPress:
         if (mouse->button() == Qt::LeftButton) PnlResizerMouseDown(mouse->globalPosition().toPoint());
         return true;

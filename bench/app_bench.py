@@ -18,6 +18,9 @@ media framework's plug-in registry and font caches persist as they do for a user
                      threads per second over the same span
   hand-over          a second start with another file while the first plays one: from the
                      second exec until the new file is heard (median of 3)
+  second process     the same second start from exec to its exit (median of --second-runs,
+                     20), less the same spawn and wait of /bin/true, which is printed
+                     beside it; --second-only measures this and the start to window only
   large playlist     vombrel only: start to window with a 100,000-entry autosaved playlist
                      against a small one
   soak               vombrel only: a repeating playlist of six short files (MP3, Ogg, FLAC;
@@ -61,6 +64,10 @@ def arguments():
     parser.add_argument("--soak-warmup-tracks", type=int, default=20,
                         help="track changes before the first memory figure")
     parser.add_argument("--soak-only", action="store_true", help="only the soak")
+    parser.add_argument("--second-runs", type=int, default=20,
+                        help="second starts timed from exec to exit (20)")
+    parser.add_argument("--second-only", action="store_true",
+                        help="only the second process's exec to exit and the start to window")
     parser.add_argument("--playlist-entries", type=int, default=100000)
     parser.add_argument("--players", default="vombrel,audacious,qmmp",
                         help="comma-separated; peers not installed are left out")
@@ -94,6 +101,10 @@ class Player:
         return os.path.join(self.home, "config")
 
     def start(self, arguments):
+        return subprocess.Popen(self.command + arguments, env=self.environment(), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def environment(self):
         env = dict(os.environ)
         env.pop("QT_QPA_PLATFORM", None)
         # Every player gets the system's default sink, not the test's short-buffer one.
@@ -101,8 +112,7 @@ class Player:
         env.update(HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
                    XDG_RUNTIME_DIR=os.path.join(self.home, "run"), XDG_DATA_HOME=os.path.join(self.home, "data"),
                    XDG_CACHE_HOME=os.path.join(self.home, "cache"))
-        return subprocess.Popen(self.command + arguments, env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        return env
 
     @staticmethod
     def stop(process):
@@ -291,6 +301,31 @@ def hand_over(player, low, high):
     return statistics.median(results) if results else None
 
 
+def spawn_and_wait(command, env=None):
+    """Seconds from just before the spawn to the reaped exit of a process."""
+    t0 = time.monotonic()
+    subprocess.run(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.monotonic() - t0
+
+
+def second_process(player, media, runs):
+    """Median exec → exit of a second start that hands a file over, less the spawn and wait
+    of /bin/true measured the same way; (net, overhead). The second starts alternate two
+    files while the first instance runs."""
+    first = player.start([os.path.join(media, "low.mp3")])
+    try:
+        if not wait_for_window(first):
+            return None, None
+        time.sleep(1)
+        env = player.environment()
+        files = [os.path.join(media, n) for n in ("high.mp3", "low.mp3")]
+        spans = [spawn_and_wait(player.command + [files[i % 2]], env) for i in range(runs)]
+        overhead = statistics.median(spawn_and_wait(["/bin/true"], env) for _ in range(runs))
+    finally:
+        Player.stop(first)
+    return statistics.median(spans) - overhead, overhead
+
+
 def vombrel_user_dir(player):
     folder = os.path.join(player.config_dir(), "vombrel")
     os.makedirs(folder, exist_ok=True)
@@ -423,6 +458,15 @@ def measure(player, media, options):
     playing = while_playing(player, long_mp3, options.play_seconds)
     figures.update(playing or {})
     figures["handover"] = hand_over(player, low, high)
+    figures["second"], figures["spawn"] = second_process(player, media, options.second_runs)
+    return figures
+
+
+def measure_second_only(player, media, options):
+    print(f"measuring {player.name} ...", file=sys.stderr)
+    time_to_window(player)
+    figures = {"window": median(time_to_window(player) for _ in range(options.runs))}
+    figures["second"], figures["spawn"] = second_process(player, media, options.second_runs)
     return figures
 
 
@@ -446,6 +490,16 @@ def main():
             player.cleanup()
         shutil.rmtree(media, ignore_errors=True)
         return
+    if options.second_only:
+        for player in players:
+            figures = measure_second_only(player, media, options)
+            print(f"{player.name}: start → window {fmt(figures['window'], 'ms', 1000, 1)} (median of {options.runs}), "
+                  f"second process exec → exit {fmt(figures['second'], 'ms', 1000, 1)} (median of "
+                  f"{options.second_runs}; spawn and wait of /bin/true {fmt(figures['spawn'], 'ms', 1000, 1)} "
+                  "subtracted)")
+            player.cleanup()
+        shutil.rmtree(media, ignore_errors=True)
+        return
     results = [(player, measure(player, media, options)) for player in players]
 
     rows = [("program start → first window mapped", "window", "ms", 1000, 0),
@@ -454,7 +508,8 @@ def main():
             (f"CPU while playing (10–{10 + options.play_seconds} s)", "cpu", "%", 100, 2),
             ("wakeups per second while playing", "wakeups", "/s", 1, 0),
             ("threads while playing", "threads", "", 1, 0),
-            ("hand-over: second start → new file audible", "handover", "ms", 1000, 0)]
+            ("hand-over: second start → new file audible", "handover", "ms", 1000, 0),
+            ("hand-over: second process exec → exit", "second", "ms", 1000, 1)]
     names = [player.name for player, _ in results]
     reference = results[1] if len(results) > 1 and results[0][0].name == "vombrel" else None
     header = ["figure", *names] + ([f"vombrel / {reference[0].name}"] if reference else [])

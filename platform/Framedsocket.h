@@ -1,6 +1,5 @@
-// Local sockets of the program, for this user only: their paths in the private socket
-// folder, the client's connection, and the server side shared by the hand-over and the
-// shell command service.
+// The server side of the program's local sockets (Privatesocket.h has their paths and the
+// client's side), shared by the hand-over and the shell command service.
 //
 // The server lives on the user-interface thread. It accepts at most eight connections,
 // only from processes of this user; a connection that sends nothing for 5 s, or a frame
@@ -17,26 +16,12 @@
 #include <vector>
 
 #include "platform/Handoverframe.h"
+#include "platform/Privatesocket.h"
 
 class QLocalServer;
 class QLocalSocket;
 
 namespace vombrel {
-
-// The folder for the program's sockets ($XDG_RUNTIME_DIR/vombrel/, else
-// <temp folder>/vombrel-<uid>/), ending with "/"; empty when no private one can be had.
-std::string PrivateSocketFolder();
-
-// prefix + name in the private socket folder. Socket addresses are short: a name that
-// would make the path too long, or that holds "/", is replaced by "#" and its hash.
-// Empty when no private folder can be had.
-std::string PrivateSocketPath(std::string_view prefix, std::string_view name);
-
-// A stream socket connected to the path, or -1 when nobody listens there.
-int ConnectToPrivateSocket(const std::string& path);
-
-// Writes all bytes to a connected socket; false when the peer went away.
-bool SendAllBytes(int fd, std::string_view bytes);
 
 class FramedSocketServer : public QObject {
   Q_OBJECT

@@ -25,6 +25,8 @@ class SingleInstanceLock {
   // True when this process holds the lock. False when another process holds it, and also
   // when the lock file cannot be opened: that counts as "another instance runs".
   bool Acquired() const { return fd_ >= 0; }
+  // The lock file's descriptor while held (-1 otherwise); the lock object keeps owning it.
+  int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
   // The lock file's path for an executable file name.

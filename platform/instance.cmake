@@ -1,11 +1,11 @@
-# The single-instance lock and the hand-over transport (Qt Core and Network).
+# The running instance's end of the hand-over transport (Qt Core and Network), on the
+# Qt-free lock and client (core.cmake).
 add_library(vombrel_platform_instance STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/Singleinstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Framedsocket.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Framedsocket.h
   ${CMAKE_CURRENT_LIST_DIR}/Handover.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Handover.h
 )
 target_link_libraries(vombrel_platform_instance
-  PUBLIC vombrel_hand_over_core vombrel_playlist Qt6::Core Qt6::Network)
+  PUBLIC vombrel_hand_over_client Qt6::Core Qt6::Network)
 vombrel_strict(vombrel_platform_instance)

@@ -79,36 +79,6 @@ TEST(WalkCommandLine, ExistingFileNamesKeepTheirDashes) {
   std::filesystem::remove_all(folder);
 }
 
-TEST(AbsoluteFileArgument, RelativeNamesJoinTheFolder) {
-  const struct {
-    const char* file;
-    const char* folder;
-    const char* result;
-  } cases[] = {{"song.mp3", "/home/u", "/home/u/song.mp3"},
-               {"song.mp3", "/home/u/", "/home/u/song.mp3"},
-               {"../a.ogg", "/home/u", "/home/u/../a.ogg"},
-               {"/abs.mp3", "/home/u", "/abs.mp3"},
-               {"", "/home/u", ""},
-               {"song.mp3", "", "song.mp3"},
-               {"song.mp3", "/", "/song.mp3"}};
-  for (const auto& c : cases) EXPECT_EQ(AbsoluteFileArgument(c.file, c.folder), c.result) << c.file;
-}
-
-TEST(WithoutToolkitOptions, TheToolkitsOptionsAndTheirValuesGo) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::vector<std::string> kept;
-  } cases[] = {
-      {{"-style", "fusion", "a.mp3"}, {"a.mp3"}},
-      {{"-platform", "xcb", "-reverse", "b.mp3"}, {"b.mp3"}},
-      {{"--style=fusion", "-qwindowgeometry", "100x100", "c.mp3"}, {"c.mp3"}},
-      {{"-Enqueue:x.mp3", "-verbose", "-"}, {"-Enqueue:x.mp3", "-verbose", "-"}},
-      {{"a.mp3", "-style"}, {"a.mp3"}},  // a value missing at the end
-      {{"style", "fusion"}, {"style", "fusion"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(WithoutToolkitOptions(c.arguments), c.kept) << c.arguments.front();
-}
-
 // The toolkit is asked for X11 whenever an X display is named, unless the user chose.
 TEST(WindowingPlatform, X11UnlessTheUserChoseOrThereIsNoDisplay) {
   const struct {

@@ -180,8 +180,9 @@ TEST(InstalledTree, StartsFindsItsLanguagesAndPassesTheDesktopValidators) {
                                     Quote(root.string()) + " 2>&1");
   ASSERT_EQ(installed.status, 0) << installed.output;
   for (const auto& file :
-       {"bin/vombrel", "bin/vombrel-info", "share/vombrel/Langs/English.lng", "share/vombrel/Langs/Italiano.lng",
-        "share/vombrel/Players", "share/vombrel/Config/Settings.tpl", "share/icons/hicolor/scalable/apps/vombrel.svg"})
+       {"bin/vombrel", "lib/vombrel/libvombrel-app.so", "bin/vombrel-info", "share/vombrel/Langs/English.lng",
+        "share/vombrel/Langs/Italiano.lng", "share/vombrel/Players", "share/vombrel/Config/Settings.tpl",
+        "share/icons/hicolor/scalable/apps/vombrel.svg"})
     EXPECT_TRUE(fs::exists(root / file)) << file;
   const auto entry = RunCommand("desktop-file-validate " +
                                 Quote((root / "share/applications/vombrel.desktop").string()) + " 2>&1");
