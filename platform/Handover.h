@@ -22,7 +22,6 @@
 #include "platform/Handoverframe.h"
 #include "platform/Singleinstance.h"
 
-class QLocalSocket;
 
 namespace vombrel {
 
