@@ -130,6 +130,7 @@ void FramedSocketServer::Close() {
   incoming_ = nullptr;
   close(fd_);
   fd_ = -1;
+  unlink(path_.c_str());
 }
 
 bool FramedSocketServer::Listen(const std::string& path) {
@@ -146,6 +147,7 @@ bool FramedSocketServer::Listen(const std::string& path) {
     return false;
   }
   fd_ = fd;
+  path_ = path;
   incoming_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
   connect(incoming_, &QSocketNotifier::activated, this, &FramedSocketServer::AcceptConnections);
   return true;

@@ -75,7 +75,7 @@ class FramedSocketServer : public QObject {
   ~FramedSocketServer() override;
 
   // Listens on the path; a socket file left there is replaced (call it only while no
-  // other instance can own the path). False on failure.
+  // other instance can own the path). False on failure. The socket file goes with the server.
   bool Listen(const std::string& path);
 
  private:
@@ -86,6 +86,7 @@ class FramedSocketServer : public QObject {
   Accepts accepts_;
   Receives receives_;
   int fd_ = -1;
+  std::string path_;  // the socket file, removed when the server closes
   QSocketNotifier* incoming_ = nullptr;
 };
 

@@ -141,6 +141,18 @@ TEST_F(ShellService, EightConnectionsAtMostAndAClosedOneFreesItsPlace) {
   EXPECT_EQ(calls_, (std::vector<std::string>{"open /y.mp3"}));
 }
 
+TEST_F(ShellService, TheSocketFileGoesWithTheServer) {
+  std::string path;
+  {
+    ShellCommandServer other;
+    ASSERT_TRUE(other.Listen("Other"));
+    path = other.ServerPath();
+    EXPECT_TRUE(fs::exists(path));
+  }
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(Send("[Open /x.mp3]", "Other"), ShellExecuteResult::NoServer);
+}
+
 TEST(ShellExecuteString, QuotesAreDoubled) {
   EXPECT_EQ(ShellExecuteString("Enqueue in Vombrel", "/a \"b\".mp3"), "[\"Enqueue in Vombrel\" \"/a \"\"b\"\".mp3\"]");
   EXPECT_EQ(ShellCommandServiceName("vombrel"), "vombrel");
