@@ -18,6 +18,12 @@ media framework's plug-in registry and font caches persist as they do for a user
                      threads per second over the same span
   hand-over          a second start with another file while the first plays one: from the
                      second exec until the new file is heard (median of 3)
+  memory by mapping  for every player, the resident memory at 10 s split into anonymous
+                     kinds (main heap, other threads' malloc arenas, stacks, libraries'
+                     written data, shared memory) and file-backed library groups
+  floor (--floor)    the same MP3 in a bare Qt window with one label (vombrel-memory-floor):
+                     without GStreamer, with a hand-built pipeline, with uridecodebin and
+                     with playbin: the least these libraries take on this machine
   large playlist     vombrel only: start to window with a 100,000-entry autosaved playlist
                      against a small one
   soak               vombrel only: a repeating playlist of six short files (MP3, Ogg, FLAC;
@@ -44,6 +50,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VOMBREL = os.environ.get("VOMBREL_BIN", os.path.join(HERE, "vombrel"))
+FLOOR = os.path.join(HERE, "vombrel-memory-floor")
+FLOOR_MODES = [("window", "a Qt window with one label"),
+               ("pipeline", "+ GStreamer, an MP3 pipeline built by hand"),
+               ("decodebin", "+ GStreamer, the same behind uridecodebin"),
+               ("playbin", "+ GStreamer, playbin with audio only")]
 CAPTURE_RATE = 8000
 
 
@@ -64,6 +75,9 @@ def arguments():
     parser.add_argument("--playlist-entries", type=int, default=100000)
     parser.add_argument("--players", default="vombrel,audacious,qmmp",
                         help="comma-separated; peers not installed are left out")
+    parser.add_argument("--floor", action="store_true",
+                        help="also the resident memory of a bare Qt window with and without GStreamer playing "
+                             "the same MP3 (vombrel-memory-floor), the least these libraries take")
     parser.add_argument("--quick", action="store_true", help="1 run, 10 s of CPU, 30 s of soak")
     options = parser.parse_args()
     if options.quick:
@@ -464,6 +478,24 @@ def report_soak(outcome, options):
           f"open files {fd0} → {fd1}, threads {th0} → {th1}")
 
 
+def report_floor(media, options):
+    """The least the libraries take: RSS at 10 s of the floor program in each mode (median of
+    --runs), with its anonymous and file-backed parts."""
+    print("\nfloor: resident memory at 10 s, playing the same MP3 (MiB; anonymous + file-backed)")
+    for mode, caption in FLOOR_MODES:
+        player = Player(f"floor-{mode}", [FLOOR, mode])
+        samples = [while_playing(player, os.path.join(media, "long.mp3"), 1) for _ in range(options.runs)]
+        samples = sorted((s for s in samples if s), key=lambda s: s["rss"])
+        player.cleanup()
+        if not samples:
+            print(f"  {caption}: n/a")
+            continue
+        middle = samples[len(samples) // 2]
+        anonymous, groups, _ = middle["mappings"]
+        print(f"  {middle['rss'] / 1024:5.1f}  ({sum(anonymous.values()) / 1024:.1f} + {sum(groups.values()) / 1024:.1f})"
+              f"  {caption}")
+
+
 def fmt(value, unit, scale=1.0, digits=0):
     return "n/a" if value is None else f"{value * scale:.{digits}f} {unit}"
 
@@ -530,6 +562,9 @@ def main():
     for player, figures in results:
         if figures.get("mappings"):
             report_memory(player.name, figures["mappings"])
+
+    if options.floor and os.path.exists(FLOOR):
+        report_floor(media, options)
 
     vombrel = next((p for p in players if p.name == "vombrel"), None)
     if vombrel:
