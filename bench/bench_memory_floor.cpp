@@ -28,7 +28,8 @@ GstElement* Pipeline(const std::string& mode, const std::string& file) {
   std::string description;
   if (mode == "pipeline") {
     gchar* location = g_strescape(file.c_str(), nullptr);
-    description = std::string("filesrc location=\"") + location + "\" ! id3demux ! mpegaudioparse ! mpg123audiodec" + tail;
+    description = std::string("filesrc location=\"") + location + "\" ! id3demux ! mpegaudioparse ! mpg123audiodec" +
+                  tail;
     g_free(location);
   } else if (mode == "decodebin") {
     description = std::string("uridecodebin uri=") + uri + tail;

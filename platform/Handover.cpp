@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-
 #include "platform/Handoverframe.h"
 #include "playlist/Playlisthandover.h"
 
@@ -48,11 +47,12 @@ bool ForwardToRunningInstance(std::string_view argument, const std::string& exeF
 
 HandOverServer::HandOverServer(QObject* parent)
     : QObject(parent),
-      server_(new FramedSocketServer([](const HandOverFrame& frame) { return AcceptedName(frame.name); },
-                                     [this](const QPointer<FramedConnection>&, const std::vector<HandOverFrame>& frames) {
-                                       for (const auto& frame : frames) Deliver(frame);
-                                     },
-                                     this)) {}
+      server_(
+          new FramedSocketServer([](const HandOverFrame& frame) { return AcceptedName(frame.name); },
+                                 [this](const QPointer<FramedConnection>&, const std::vector<HandOverFrame>& frames) {
+                                   for (const auto& frame : frames) Deliver(frame);
+                                 },
+                                 this)) {}
 
 HandOverServer::~HandOverServer() = default;
 

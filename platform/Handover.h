@@ -22,7 +22,6 @@
 #include "platform/Handoverframe.h"
 #include "platform/Singleinstance.h"
 
-
 namespace vombrel {
 
 // Asks the running instance to raise and activate its main window.
