@@ -21,6 +21,12 @@ media framework's plug-in registry and font caches persist as they do for a user
   second process     the same second start from exec to its exit (median of --second-runs,
                      20), less the same spawn and wait of /bin/true, which is printed
                      beside it; --second-only measures this and the start to window only
+  memory by mapping  for every player, the resident memory at 10 s split into anonymous
+                     kinds (main heap, other threads' malloc arenas, stacks, libraries'
+                     written data, shared memory) and file-backed library groups
+  floor (--floor)    the same MP3 in a bare Qt window with one label (vombrel-memory-floor):
+                     without GStreamer, with a hand-built pipeline, with uridecodebin and
+                     with playbin: the least these libraries take on this machine
   large playlist     vombrel only: start to window with a 100,000-entry autosaved playlist
                      against a small one
   soak               vombrel only: a repeating playlist of six short files (MP3, Ogg, FLAC;
@@ -47,6 +53,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VOMBREL = os.environ.get("VOMBREL_BIN", os.path.join(HERE, "vombrel"))
+FLOOR = os.path.join(HERE, "vombrel-memory-floor")
+FLOOR_MODES = [("window", "a Qt window with one label"),
+               ("pipeline", "+ GStreamer, an MP3 pipeline built by hand"),
+               ("decodebin", "+ GStreamer, the same behind uridecodebin"),
+               ("playbin", "+ GStreamer, playbin with audio only")]
 CAPTURE_RATE = 8000
 
 
@@ -71,6 +82,9 @@ def arguments():
     parser.add_argument("--playlist-entries", type=int, default=100000)
     parser.add_argument("--players", default="vombrel,audacious,qmmp",
                         help="comma-separated; peers not installed are left out")
+    parser.add_argument("--floor", action="store_true",
+                        help="also the resident memory of a bare Qt window with and without GStreamer playing "
+                             "the same MP3 (vombrel-memory-floor), the least these libraries take")
     parser.add_argument("--quick", action="store_true", help="1 run, 10 s of CPU, 30 s of soak")
     options = parser.parse_args()
     if options.quick:
@@ -178,18 +192,77 @@ def context_switches(pid):
     return total
 
 
-def smaps_by_mapping(pid, top=12):
-    """Resident KiB per mapped file (anonymous memory as '[anon]'), largest first."""
-    sizes, name = {}, None
+MAPPING_GROUPS = [  # (group, test on the mapped file's path and name), first match wins
+    ("Qt libraries and plug-ins", lambda p, n: n.startswith(("libQt6", "libQt5")) or "/qt6/plugins/" in p),
+    ("GStreamer plug-ins", lambda p, n: "/gstreamer-1.0/" in p),
+    ("GStreamer libraries", lambda p, n: n.startswith(("libgst", "liborc"))),
+    ("C and C++ runtime", lambda p, n: n.split(".so")[0] in ("libc", "libstdc++", "libm", "libgcc_s", "ld-linux-x86-64")),
+    ("ICU", lambda p, n: n.startswith("libicu")),
+    ("GLib, GObject, GIO", lambda p, n: n.split("-2.0")[0] in ("libglib", "libgobject", "libgio", "libgmodule")),
+    ("X11, xcb, GL", lambda p, n: n.startswith(("libX", "libxcb", "libxkb", "libGL", "libEGL", "libOpenGL", "libICE",
+                                                 "libSM"))),
+    ("fonts and text shaping", lambda p, n: any(k in p for k in ("freetype", "harfbuzz", "fontconfig", "graphite",
+                                                                 "/fonts/"))),
+    ("PulseAudio and its codecs", lambda p, n: any(k in n for k in ("pulse", "sndfile", "FLAC", "vorbis", "libogg",
+                                                                    "opus", "mp3lame", "mpg123", "asyncns"))),
+]
+
+
+def smaps_breakdown(pid):
+    """Resident KiB of the process by kind of mapping: anonymous memory split into the main
+    heap, the malloc arenas of other threads, thread stacks, libraries' written data and the
+    rest; file-backed pages by group and by file."""
+    regions = []  # [name, size KiB, permissions, {field: KiB}]
     with open(f"/proc/{pid}/smaps") as f:
         for line in f:
             fields = line.split()
             if fields and "-" in fields[0] and not fields[0].endswith(":"):
-                name = fields[5] if len(fields) > 5 else "[anon]"
-                name = os.path.basename(name) if name.startswith("/") else name
-            elif fields and fields[0] == "Rss:":
-                sizes[name] = sizes.get(name, 0) + int(fields[1])
-    return sorted(sizes.items(), key=lambda item: -item[1])[:top]
+                low, high = (int(x, 16) for x in fields[0].split("-"))
+                regions.append([fields[5] if len(fields) > 5 else "", (high - low) // 1024, fields[1], {}])
+            elif fields and fields[0].endswith(":") and len(fields) == 3 and regions:
+                regions[-1][3][fields[0][:-1]] = int(fields[1])
+    anonymous, files, groups = {}, {}, {}
+    program = os.path.realpath(f"/proc/{pid}/exe")
+    for i, (name, size, permissions, values) in enumerate(regions):
+        rss = values.get("Rss", 0)
+        previous = regions[i - 1] if i else None
+        following = regions[i + 1] if i + 1 < len(regions) else None
+        if name.startswith("/") and not name.startswith("/memfd:"):
+            label = os.path.basename(name)
+            anon = values.get("Anonymous", 0)
+            anonymous["libraries' written data"] = anonymous.get("libraries' written data", 0) + anon
+            files[label] = files.get(label, 0) + rss - anon
+            group = "the program" if name == program else next(
+                (g for g, test in MAPPING_GROUPS if test(name, label)), "other libraries and files")
+            groups[group] = groups.get(group, 0) + rss - anon
+            continue
+        if name == "[heap]":
+            kind = "main heap"
+        elif name == "[stack]":
+            kind = "thread stacks"
+        elif name.startswith("/memfd:") or name.startswith("/SYSV") or "s" in permissions:
+            kind = "shared memory (sound server, X server)"
+        elif name == "" and following and following[0] == "" and following[2] == "---p" and \
+                size + following[1] == 65536:
+            kind = "malloc arenas of other threads"
+        elif name == "" and previous and previous[2] == "---p" and previous[1] == 4:
+            kind = "thread stacks"
+        else:
+            kind = "other anonymous"
+        anonymous[kind] = anonymous.get(kind, 0) + rss
+    return anonymous, groups, files
+
+
+def report_memory(name, breakdown, top=15):
+    anonymous, groups, files = breakdown
+    print(f"\n{name}: resident memory at 10 s by mapping (KiB): anonymous {sum(anonymous.values())}, "
+          f"file-backed {sum(groups.values())}")
+    for kind, kib in sorted(anonymous.items(), key=lambda item: -item[1]):
+        print(f"  anonymous  {kib:6d}  {kind}")
+    for group, kib in sorted(groups.items(), key=lambda item: -item[1]):
+        print(f"  file       {kib:6d}  {group}")
+    print("  largest files: " + ", ".join(f"{label} {kib}" for label, kib in
+                                          sorted(files.items(), key=lambda item: -item[1])[:top]))
 
 
 class Capture:
@@ -251,7 +324,7 @@ def time_to_sound(player, mp3, frequency):
 
 def while_playing(player, mp3, play_seconds):
     """RSS at 10 s, CPU share and wakeups per second from 10 s on, threads, and the
-    largest mappings at 10 s."""
+    resident memory by mapping at 10 s."""
     t0 = time.monotonic()
     process = player.start([mp3])
     if not wait_for_window(process):
@@ -262,7 +335,7 @@ def while_playing(player, mp3, play_seconds):
         return None
     pid = process.pid
     rss = status_kib(pid, "VmRSS")
-    mappings = smaps_by_mapping(pid)
+    mappings = smaps_breakdown(pid)
     cpu0, switches0, t10 = cpu_seconds(pid), context_switches(pid), time.monotonic()
     time.sleep(play_seconds)
     if process.poll() is not None:
@@ -440,6 +513,24 @@ def report_soak(outcome, options):
           f"open files {fd0} → {fd1}, threads {th0} → {th1}")
 
 
+def report_floor(media, options):
+    """The least the libraries take: RSS at 10 s of the floor program in each mode (median of
+    --runs), with its anonymous and file-backed parts."""
+    print("\nfloor: resident memory at 10 s, playing the same MP3 (MiB; anonymous + file-backed)")
+    for mode, caption in FLOOR_MODES:
+        player = Player(f"floor-{mode}", [FLOOR, mode])
+        samples = [while_playing(player, os.path.join(media, "long.mp3"), 1) for _ in range(options.runs)]
+        samples = sorted((s for s in samples if s), key=lambda s: s["rss"])
+        player.cleanup()
+        if not samples:
+            print(f"  {caption}: n/a")
+            continue
+        middle = samples[len(samples) // 2]
+        anonymous, groups, _ = middle["mappings"]
+        print(f"  {middle['rss'] / 1024:5.1f}  ({sum(anonymous.values()) / 1024:.1f} + {sum(groups.values()) / 1024:.1f})"
+              f"  {caption}")
+
+
 def fmt(value, unit, scale=1.0, digits=0):
     return "n/a" if value is None else f"{value * scale:.{digits}f} {unit}"
 
@@ -525,8 +616,10 @@ def main():
 
     for player, figures in results:
         if figures.get("mappings"):
-            print(f"\n{player.name}: largest resident mappings at 10 s (KiB): " +
-                  ", ".join(f"{name} {size}" for name, size in figures["mappings"]))
+            report_memory(player.name, figures["mappings"])
+
+    if options.floor and os.path.exists(FLOOR):
+        report_floor(media, options)
 
     vombrel = next((p for p in players if p.name == "vombrel"), None)
     if vombrel:

@@ -1,7 +1,5 @@
 #include "platform/Handover.h"
 
-#include <QLocalSocket>
-
 #include "platform/Handoverframe.h"
 #include "playlist/Playlisthandover.h"
 
@@ -17,11 +15,12 @@ bool AcceptedName(std::string_view name) {
 
 HandOverServer::HandOverServer(QObject* parent)
     : QObject(parent),
-      server_(new FramedSocketServer([](const HandOverFrame& frame) { return AcceptedName(frame.name); },
-                                     [this](const QPointer<QLocalSocket>&, const std::vector<HandOverFrame>& frames) {
-                                       for (const auto& frame : frames) Deliver(frame);
-                                     },
-                                     this)) {}
+      server_(
+          new FramedSocketServer([](const HandOverFrame& frame) { return AcceptedName(frame.name); },
+                                 [this](const QPointer<FramedConnection>&, const std::vector<HandOverFrame>& frames) {
+                                   for (const auto& frame : frames) Deliver(frame);
+                                 },
+                                 this)) {}
 
 HandOverServer::~HandOverServer() = default;
 

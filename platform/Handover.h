@@ -15,8 +15,6 @@
 #include "platform/Handoverframe.h"
 #include "platform/Singleinstance.h"
 
-class QLocalSocket;
-
 namespace vombrel {
 
 // The running instance's end. Lives on the user-interface thread; its signals are

@@ -51,14 +51,20 @@ std::string PrivateSocketPath(std::string_view prefix, std::string_view name) {
   return path.size() > kMaxSocketPath ? std::string() : path;
 }
 
-int ConnectToPrivateSocket(const std::string& path) {
-  if (path.empty() || path.size() > kMaxSocketPath) return -1;
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
+std::optional<sockaddr_un> PrivateSocketAddress(const std::string& path) {
+  if (path.empty() || path.size() > kMaxSocketPath) return std::nullopt;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   path.copy(address.sun_path, kMaxSocketPath);
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+  return address;
+}
+
+int ConnectToPrivateSocket(const std::string& path) {
+  const std::optional<sockaddr_un> address = PrivateSocketAddress(path);
+  if (!address) return -1;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) return fd;
   close(fd);
   return -1;
 }

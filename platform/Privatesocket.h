@@ -3,6 +3,9 @@
 // over without loading the toolkit.
 #pragma once
 
+#include <sys/un.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +19,9 @@ std::string PrivateSocketFolder();
 // would make the path too long, or that holds "/", is replaced by "#" and its hash.
 // Empty when no private folder can be had.
 std::string PrivateSocketPath(std::string_view prefix, std::string_view name);
+
+// The socket address of a path; nullopt when the path is empty or too long for one.
+std::optional<sockaddr_un> PrivateSocketAddress(const std::string& path);
 
 // A stream socket connected to the path, or -1 when nobody listens there.
 int ConnectToPrivateSocket(const std::string& path);

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QLocalSocket>
 #include <QPointer>
 #include <cstdio>
 #include <functional>
@@ -156,7 +155,7 @@ int RunShellExecuteClient(const std::string& program, std::string_view service, 
 ShellCommandServer::ShellCommandServer(QObject* parent)
     : QObject(parent),
       server_(new FramedSocketServer([](const HandOverFrame& frame) { return frame.name == kExecuteRequestName; },
-                                     [this](const QPointer<QLocalSocket>& socket,
+                                     [this](const QPointer<FramedConnection>& socket,
                                             const std::vector<HandOverFrame>& requests) { Execute(socket, requests); },
                                      this)) {}
 
@@ -169,13 +168,12 @@ bool ShellCommandServer::Listen(std::string_view service, std::string_view topic
 
 // Each request is answered on its connection while that is still open; a handler may
 // run a nested event loop (a message box), during which the connection may go away.
-void ShellCommandServer::Execute(QPointer<QLocalSocket> socket, const std::vector<HandOverFrame>& requests) {
+void ShellCommandServer::Execute(QPointer<FramedConnection> socket, const std::vector<HandOverFrame>& requests) {
   for (const auto& request : requests) {
     const bool handled = topic_ && topic_->Execute(request.text) > 0;
     if (!socket) continue;
     if (const auto answer = EncodeHandOverFrame({std::string(kExecuteAnswerName), handled ? 1 : 0, {}}))
-      socket->write(answer->data(), static_cast<qint64>(answer->size()));
-    socket->flush();
+      socket->Write(*answer);
   }
 }
 

@@ -20,8 +20,6 @@
 #include "platform/Handoverframe.h"
 #include "shell/Shell_DDE.h"
 
-class QLocalSocket;
-
 namespace vombrel {
 
 inline constexpr std::string_view kExecuteRequestName = "XTYP_EXECUTE";
@@ -65,7 +63,7 @@ class ShellCommandServer : public QObject {
   const std::string& ServerPath() const { return path_; }
 
  private:
-  void Execute(QPointer<QLocalSocket> socket, const std::vector<HandOverFrame>& requests);
+  void Execute(QPointer<FramedConnection> socket, const std::vector<HandOverFrame>& requests);
 
   FramedSocketServer* server_;
   TShellCommandInterface* topic_ = nullptr;

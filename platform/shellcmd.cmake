@@ -2,5 +2,5 @@
 add_library(vombrel_platform_shellcmd STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Shellcmdserver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Shellcmdserver.h)
-target_link_libraries(vombrel_platform_shellcmd PUBLIC vombrel_platform_instance vombrel_shell_dde Qt6::Core Qt6::Network)
+target_link_libraries(vombrel_platform_shellcmd PUBLIC vombrel_platform_instance vombrel_shell_dde Qt6::Core)
 vombrel_strict(vombrel_platform_shellcmd)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -114,6 +115,42 @@ TEST_F(ShellService, MalformedFramesAreDroppedAndTheServiceGoesOn) {
     EXPECT_EQ(WhileServing([&] { return SendRaw(path, bytes); }), "") << bytes.substr(0, 16);
   EXPECT_TRUE(calls_.empty());
   EXPECT_EQ(Send("[Open /x.mp3]"), ShellExecuteResult::Handled);
+}
+
+TEST_F(ShellService, ARequestWhoseSenderStopsSendingIsStillAnswered) {
+  // The sender closes its writing side right after the request and waits for the answer.
+  const auto request = EncodeHandOverFrame({std::string(kExecuteRequestName), 0, "[Open /x.mp3]"});
+  const auto answer = EncodeHandOverFrame({std::string(kExecuteAnswerName), 1, {}});
+  EXPECT_EQ(WhileServing([&] { return SendRaw(server_.ServerPath(), *request); }), *answer);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"open /x.mp3"}));
+}
+
+TEST_F(ShellService, EightConnectionsAtMostAndAClosedOneFreesItsPlace) {
+  struct stat st {};
+  ASSERT_EQ(stat(server_.ServerPath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);  // only this user may connect
+  std::vector<int> idle;
+  for (int i = 0; i < 8; ++i) {
+    idle.push_back(ConnectToPrivateSocket(server_.ServerPath()));
+    ASSERT_GE(idle.back(), 0);
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_NE(Send("[Open /x.mp3]"), ShellExecuteResult::Handled);
+  for (const int fd : idle) close(fd);
+  EXPECT_EQ(Send("[Open /y.mp3]"), ShellExecuteResult::Handled);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"open /y.mp3"}));
+}
+
+TEST_F(ShellService, TheSocketFileGoesWithTheServer) {
+  std::string path;
+  {
+    ShellCommandServer other;
+    ASSERT_TRUE(other.Listen("Other"));
+    path = other.ServerPath();
+    EXPECT_TRUE(fs::exists(path));
+  }
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(Send("[Open /x.mp3]", "Other"), ShellExecuteResult::NoServer);
 }
 
 TEST(ShellExecuteString, QuotesAreDoubled) {
