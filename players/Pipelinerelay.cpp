@@ -19,6 +19,8 @@ constexpr guint kPlayFlagVideo = 1u << 0;
 constexpr guint kPlayFlagText = 1u << 2;
 // Upper bound for the preroll of a file; a hang guard only.
 constexpr GstClockTime kPrerollWait = 10 * GST_SECOND;
+// Long enough for a new file's sound to be under way.
+constexpr auto kQuietPause = std::chrono::milliseconds(300);
 
 }  // namespace
 
@@ -69,8 +71,9 @@ void EnginePipeline::SetSinkState(int state) {
   }
 }
 
+// The first file's pipeline is made at once: a file is about to want it.
 PipelineRelay::PipelineRelay(std::string sinkDescription) : sinkDescription_(std::move(sinkDescription)) {
-  PrepareNext();
+  next_ = std::async(std::launch::async, [this] { return MakeEnginePipeline(sinkDescription_); });
 }
 
 PipelineRelay::~PipelineRelay() { Reset(); }
@@ -116,30 +119,57 @@ EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
   return pipeline;
 }
 
+void PipelineRelay::WaitForQuiet() {
+  std::unique_lock lock(quietMutex_);
+  quietEnded_.wait_for(lock, kQuietPause, [this] { return hurry_; });
+}
+
+void PipelineRelay::Hurry() {
+  {
+    std::lock_guard lock(quietMutex_);
+    hurry_ = true;
+  }
+  quietEnded_.notify_all();
+}
+
 EnginePipeline PipelineRelay::Take() {
   if (!next_.valid()) return MakeEnginePipeline(sinkDescription_);
-  return next_.get();
+  Hurry();
+  EnginePipeline pipeline = next_.get();
+  std::lock_guard lock(quietMutex_);
+  hurry_ = false;
+  return pipeline;
 }
 
 void PipelineRelay::PrepareNext() {
   if (next_.valid()) return;
-  next_ = std::async(std::launch::async, [this] { return MakeEnginePipeline(sinkDescription_); });
+  next_ = std::async(std::launch::async, [this] {
+    WaitForQuiet();
+    return MakeEnginePipeline(sinkDescription_);
+  });
 }
 
 void PipelineRelay::Retire(EnginePipeline pipeline) {
   if (!pipeline) return;
   if (!next_.valid()) {
-    next_ = std::async(std::launch::async, [used = std::move(pipeline)]() mutable { return Recycle(std::move(used)); });
+    next_ = std::async(std::launch::async, [this, used = std::move(pipeline)]() mutable {
+      WaitForQuiet();
+      return Recycle(std::move(used));
+    });
     return;
   }
   // Those already down are let go here, so the list stays as short as the changes are quick.
   std::erase_if(retiring_, [](std::future<void>& retired) {
     return retired.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   });
-  retiring_.push_back(std::async(std::launch::async, [down = std::move(pipeline)]() mutable { down = {}; }));
+  retiring_.push_back(std::async(std::launch::async, [this, down = std::move(pipeline)]() mutable {
+    WaitForQuiet();
+    down = {};
+  }));
 }
 
 void PipelineRelay::AwaitRetired() {
+  Hurry();
   for (std::future<void>& retired : retiring_) retired.get();
   retiring_.clear();
 }
@@ -147,11 +177,15 @@ void PipelineRelay::AwaitRetired() {
 void PipelineRelay::Settle() {
   AwaitRetired();
   if (next_.valid()) next_.wait();
+  std::lock_guard lock(quietMutex_);
+  hurry_ = false;
 }
 
 void PipelineRelay::Reset() {
   AwaitRetired();
   if (next_.valid()) EnginePipeline dropped = next_.get();
+  std::lock_guard lock(quietMutex_);
+  hurry_ = false;
 }
 
 }  // namespace vombrel

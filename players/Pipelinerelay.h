@@ -7,8 +7,10 @@
 // run on threads of their own.
 #pragma once
 
+#include <condition_variable>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -53,7 +55,9 @@ class PipelineRelay {
   // The pipeline made in advance (waited for when it is not ready yet), or one made now
   // when none is on its way. Empty when GStreamer has no playbin element.
   EnginePipeline Take();
-  // Starts making the next pipeline, unless one is on its way already.
+  // Starts making the next pipeline, unless one is on its way already. Like the work of
+  // Retire, it waits a moment first (less when a file asks for it): it comes right
+  // after a file has started to play, whose sound should not have to share the machine.
   void PrepareNext();
   // Takes the pipeline down on a thread of its own; it is made ready for a file to come
   // when none is on its way.
@@ -67,9 +71,15 @@ class PipelineRelay {
 
  private:
   static EnginePipeline Recycle(EnginePipeline pipeline);
+  // The background work's pause, ended early by Hurry.
+  void WaitForQuiet();
+  void Hurry();
   void AwaitRetired();
 
   std::string sinkDescription_;
+  std::mutex quietMutex_;
+  std::condition_variable quietEnded_;
+  bool hurry_ = false;  // guarded by quietMutex_
   std::future<EnginePipeline> next_;
   std::vector<std::future<void>> retiring_;
 };
