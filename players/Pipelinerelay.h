@@ -1,7 +1,7 @@
-// The built-in engine's pipelines, one per opened file. The next file's playbin is made and
-// its audio sink connected to the sound server while the current file plays, and a
-// closed file's playbin is taken down on a thread of its own: neither stands between a
-// track change and the new file's first sound.
+// The built-in engine's pipelines. The next file's playbin is ready, its audio sink
+// connected to the sound server, while the current file plays, and a closed file's
+// playbin is taken down on a thread of its own, then readied for the file after: neither
+// stands between a track change and the new file's first sound. Two playbins take turns.
 //
 // Threads: the relay's calls come from one thread (the engine's); making and taking down
 // run on threads of their own.
