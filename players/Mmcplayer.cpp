@@ -109,7 +109,8 @@ void TMMCPlayer::InitPlayer(DisplayControl* display, NotifyHandler notify) {
 
 void TMMCPlayer::DeinitPlayer() {
   if (!relay_) return;
-  Close();
+  CloseDevice();
+  setAside_ = {};
   relay_.reset();
   std::lock_guard lock(busMutex_);
   if (overlay_ != nullptr) gst_object_unref(overlay_);
@@ -158,11 +159,6 @@ std::string TMMCPlayer::OpenDevice(const std::string& fileName) {
     error = Preroll(uri, fileName);
   }
   g_free(uri);
-  // Made after this file's preroll, so that the two do not compete.
-  std::weak_ptr<int> alive = alive_;
-  Dispatcher().Post([this, alive] {
-    if (!alive.expired() && relay_) relay_->PrepareNext();
-  });
   if (!error.empty()) return error;
   open_ = true;
   atEnd_ = false;
@@ -186,9 +182,8 @@ std::string TMMCPlayer::Preroll(const char* uri, const std::string& fileName) {
   lengthChanged_ = false;
   cachedLength_ = -1;
   if (!PrerollFile(pipeline_, uri, fileName, hasVideo_)) {
-    gst_element_set_state(pipeline_.playbin, GST_STATE_NULL);
     DetachBus();
-    EnginePipeline failed = std::move(pipeline_);
+    pipeline_ = {};
     ++generation_;
     std::lock_guard lock(busMutex_);
     return lastError_.empty() ? std::string("The file cannot be opened") : lastError_;
@@ -229,14 +224,14 @@ void TMMCPlayer::SetPipelineAside() {
 }
 
 void TMMCPlayer::SettleBackgroundWork() {
-  if (relay_) {
-    relay_->PrepareNext();
-    relay_->Settle();
-  }
+  if (relay_) relay_->Settle();
 }
 
+// The closed file's pipeline is readied for the next file; without one, a new one is made.
 void TMMCPlayer::RetireSetAside() {
-  if (relay_) relay_->Retire(std::move(setAside_));
+  if (!relay_) return;
+  relay_->Retire(std::move(setAside_));
+  relay_->PrepareNext();
 }
 
 void TMMCPlayer::ReadVideoSize() {

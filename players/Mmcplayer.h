@@ -52,8 +52,8 @@ class TMMCPlayer final : public TBasePlayer {
   // For diagnostics and benchmarks: the open file's playbin element (borrowed; null while
   // no file is open).
   GstElement* Pipeline() const { return pipeline_.playbin; }
-  // For tests and benchmarks: runs the queued preparation of the next file's pipeline and
-  // waits until it is ready and every closed file's pipeline is down.
+  // For tests and benchmarks: waits until the next file's pipeline is ready and every
+  // closed file's pipeline is down.
   void SettleBackgroundWork();
 
   // Whether the upper-cased extension of the name is one of the video extensions.

@@ -2,7 +2,6 @@
 
 #include <gst/gst.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <utility>
@@ -53,7 +52,7 @@ EnginePipeline& EnginePipeline::operator=(EnginePipeline&& other) noexcept {
 
 EnginePipeline::~EnginePipeline() {
   if (playbin == nullptr) return;
-  SetSinkState(GST_STATE_NULL);
+  Stop(GST_STATE_NULL);
   // Both have stopped streaming: no probe of the trimmer runs any more.
   trimmer.reset();
   gst_object_unref(playbin);
@@ -61,12 +60,12 @@ EnginePipeline::~EnginePipeline() {
 
 // playbin takes its sink to NULL with itself; a sink readied for a file that never came is
 // not in the pipeline yet.
-void EnginePipeline::SetSinkState(int state) {
+void EnginePipeline::Stop(int sinkState) {
   gst_element_set_state(playbin, GST_STATE_NULL);
   GstElement* sink = nullptr;
   g_object_get(playbin, "audio-sink", &sink, nullptr);
   if (sink != nullptr) {
-    gst_element_set_state(sink, static_cast<GstState>(state));
+    gst_element_set_state(sink, static_cast<GstState>(sinkState));
     gst_object_unref(sink);
   }
 }
@@ -115,7 +114,7 @@ bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& f
 // and sinks it made for its first file (walking the plug-in registry for them takes
 // milliseconds), and the engine keeps two playbins rather than making one per file.
 EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
-  pipeline.SetSinkState(GST_STATE_READY);
+  pipeline.Stop(GST_STATE_READY);
   return pipeline;
 }
 

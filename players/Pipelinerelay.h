@@ -33,8 +33,8 @@ struct EnginePipeline {
   ~EnginePipeline();
 
   explicit operator bool() const { return playbin != nullptr; }
-  // Takes the playbin to NULL and its sink to the state (a GstState).
-  void SetSinkState(int state);
+  // Takes the playbin to NULL and its sink to sinkState (a GstState).
+  void Stop(int sinkState);
 
   GstElement* playbin = nullptr;  // a reference of its own
   // Null when the pipeline has no audio sink of its own.

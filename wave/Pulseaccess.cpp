@@ -68,38 +68,14 @@ class PulseSoundServer final : public TSoundServer {
   PulseSoundServer& operator=(const PulseSoundServer&) = delete;
 
   std::string ServerName() override {
-    std::string name;
-    Query(
-        [&](pa_context* c, Waiter* w) {
-          return pa_context_get_server_info(
-              c,
-              [](pa_context*, const pa_server_info* i, void* u) {
-                auto* w = static_cast<Waiter*>(u);
-                if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->server_name);
-                w->Finish(i != nullptr);
-              },
-              w);
-        },
-        &name);
-    return name;
+    const std::optional<ServerInfo> info = QueryServerInfo();
+    return info ? info->serverName : std::string();
   }
 
   std::optional<std::string> DefaultSourceName() override {
-    std::string name;
-    const bool ok = Query(
-        [&](pa_context* c, Waiter* w) {
-          return pa_context_get_server_info(
-              c,
-              [](pa_context*, const pa_server_info* i, void* u) {
-                auto* w = static_cast<Waiter*>(u);
-                if (i) *static_cast<std::string*>(w->result) = TextOrEmpty(i->default_source_name);
-                w->Finish(i != nullptr);
-              },
-              w);
-        },
-        &name);
-    if (!ok) return std::nullopt;
-    return name;
+    const std::optional<ServerInfo> info = QueryServerInfo();
+    if (!info) return std::nullopt;
+    return info->defaultSourceName;
   }
 
   std::vector<TSoundDevice> ListSinks() override {
@@ -163,6 +139,32 @@ class PulseSoundServer final : public TSoundServer {
   }
 
  private:
+  // The texts of the server's information that the service asks for.
+  struct ServerInfo {
+    std::string serverName;
+    std::string defaultSourceName;
+  };
+
+  std::optional<ServerInfo> QueryServerInfo() {
+    ServerInfo info;
+    const bool ok = Query(
+        [&](pa_context* c, Waiter* w) {
+          return pa_context_get_server_info(
+              c,
+              [](pa_context*, const pa_server_info* i, void* u) {
+                auto* w = static_cast<Waiter*>(u);
+                if (i)
+                  *static_cast<ServerInfo*>(w->result) = {TextOrEmpty(i->server_name),
+                                                          TextOrEmpty(i->default_source_name)};
+                w->Finish(i != nullptr);
+              },
+              w);
+        },
+        &info);
+    if (!ok) return std::nullopt;
+    return info;
+  }
+
   using SetVolumeByName = pa_operation* (*)(pa_context*, const char*, const pa_cvolume*, pa_context_success_cb_t,
                                             void*);
 
