@@ -17,8 +17,8 @@ constexpr gint64 kSinkBufferMicroseconds = 400000;
 constexpr gint64 kSinkLatencyMicroseconds = 40000;
 
 // The elements the first pipeline needs, loaded while the windows are built.
-constexpr const char* kPreloadedFactories[] = {"playbin",      "autoaudiosink", "pulsesink", "typefind",
-                                               "audioconvert", "audioresample", "volume"};
+constexpr const char* kPreloadedFactories[] = {"filesrc",   "decodebin",    "typefind",     "autoaudiosink",
+                                               "pulsesink", "audioconvert", "audioresample"};
 
 // The MP3 decoders of the usual plug-in sets share one rank, and the tie goes by name to
 // the one that maps the whole FFmpeg family (about 20 MiB resident, and its load time).

@@ -17,7 +17,7 @@ void PrepareGStreamerInBackground();
 // Throws PlayerError when GStreamer cannot be initialised.
 void EnsureGStreamer();
 
-// Gives an audio sink that playbin has just added (when it is one) a buffer that suits
+// Gives an audio sink that autoaudiosink has just added (when it is one) a buffer that suits
 // music: fewer wakeups while playing; pause, stop and seek act on it at once all the same.
 void TuneAudioSink(GstElement* element);
 

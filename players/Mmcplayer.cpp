@@ -174,14 +174,14 @@ std::string TMMCPlayer::Preroll(const char* uri, const std::string& fileName) {
     std::lock_guard lock(busMutex_);
     lastError_.clear();
   }
-  pipeline_ = relay_->Take();
-  if (!pipeline_) return "GStreamer's playbin element is missing";
+  pipeline_ = relay_->Take(hasVideo_);
+  if (!pipeline_) return "GStreamer's playback elements are missing";
   AttachBus();
   // Before the preroll: a video sink asks for its window during it.
   windowHandle_ = videoDisplay_ != nullptr ? videoDisplay_->NativeWindowId() : 0;
   lengthChanged_ = false;
   cachedLength_ = -1;
-  if (!PrerollFile(pipeline_, uri, fileName, hasVideo_)) {
+  if (!PrerollFile(pipeline_, uri, fileName)) {
     DetachBus();
     pipeline_ = {};
     ++generation_;
@@ -193,7 +193,7 @@ std::string TMMCPlayer::Preroll(const char* uri, const std::string& fileName) {
 
 void TMMCPlayer::AttachBus() {
   busLink_ = new BusLink{{}, this};
-  GstBus* bus = gst_element_get_bus(pipeline_.playbin);
+  GstBus* bus = gst_element_get_bus(pipeline_.element);
   gst_bus_set_sync_handler(bus, &MmcBus::OnMessage, busLink_,
                            [](gpointer link) { delete static_cast<BusLink*>(link); });
   gst_object_unref(bus);
@@ -215,9 +215,9 @@ void TMMCPlayer::DetachBus() {
 void TMMCPlayer::SetPipelineAside() {
   if (!pipeline_) return;
   if (hasVideo_) {
-    gst_element_set_state(pipeline_.playbin, GST_STATE_NULL);
+    gst_element_set_state(pipeline_.element, GST_STATE_NULL);
   } else if (mode_ == PlayerMode::Playing) {
-    gst_element_set_state(pipeline_.playbin, GST_STATE_PAUSED);
+    gst_element_set_state(pipeline_.element, GST_STATE_PAUSED);
   }
   DetachBus();
   setAside_ = std::move(pipeline_);
@@ -237,8 +237,9 @@ void TMMCPlayer::RetireSetAside() {
 void TMMCPlayer::ReadVideoSize() {
   videoWidth_ = 0;
   videoHeight_ = 0;
+  if (!pipeline_.video) return;
   GstPad* pad = nullptr;
-  g_signal_emit_by_name(pipeline_.playbin, "get-video-pad", 0, &pad);
+  g_signal_emit_by_name(pipeline_.element, "get-video-pad", 0, &pad);
   if (pad == nullptr) return;
   if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
     GstVideoInfo videoInfo;
@@ -271,7 +272,7 @@ void TMMCPlayer::RequireOpen() const {
   if (!open_) throw PlayerError(std::string(kNoDeviceOpen));
 }
 
-void TMMCPlayer::SetPipelineState(int state) { gst_element_set_state(pipeline_.playbin, static_cast<GstState>(state)); }
+void TMMCPlayer::SetPipelineState(int state) { gst_element_set_state(pipeline_.element, static_cast<GstState>(state)); }
 
 void TMMCPlayer::Play() {
   RequireOpen();
@@ -320,7 +321,7 @@ int32_t TMMCPlayer::QueryLength() {
   if (lengthChanged_.exchange(false)) cachedLength_ = -1;
   if (cachedLength_ >= 0) return cachedLength_;
   gint64 duration = 0;
-  if (!gst_element_query_duration(pipeline_.playbin, GST_FORMAT_TIME, &duration) || duration < 0) return 0;
+  if (!gst_element_query_duration(pipeline_.element, GST_FORMAT_TIME, &duration) || duration < 0) return 0;
   cachedLength_ = ToMilliseconds(duration);
   return cachedLength_;
 }
@@ -337,7 +338,7 @@ int32_t TMMCPlayer::GetPosition() {
   // rule compares the two, and GStreamer's last position may fall short of or beyond it.
   if (atEnd_) return length;
   gint64 position = 0;
-  if (!gst_element_query_position(pipeline_.playbin, GST_FORMAT_TIME, &position)) return 0;
+  if (!gst_element_query_position(pipeline_.element, GST_FORMAT_TIME, &position)) return 0;
   const int32_t ms = ToMilliseconds(position);
   return length > 0 ? std::min(ms, length) : ms;
 }
@@ -348,8 +349,8 @@ void TMMCPlayer::SeekTo(int32_t position) {
   ++generation_;
   atEnd_ = false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  gst_element_seek_simple(pipeline_.playbin, GST_FORMAT_TIME, flags, static_cast<gint64>(position) * GST_MSECOND);
-  gst_element_get_state(pipeline_.playbin, nullptr, nullptr, kStateWait);
+  gst_element_seek_simple(pipeline_.element, GST_FORMAT_TIME, flags, static_cast<gint64>(position) * GST_MSECOND);
+  gst_element_get_state(pipeline_.element, nullptr, nullptr, kStateWait);
 }
 
 void TMMCPlayer::SetPosition(int32_t position) {
@@ -390,8 +391,8 @@ void TMMCPlayer::SetFullScreen(bool fullScreen) {
   mode_ = PlayerMode::Playing;
 }
 
-// The sink is moved back to the display area before the full-screen window goes: playbin
-// keeps the same sink for the next file, and a sink left with a destroyed window reads
+// The sink is moved back to the display area before the full-screen window goes: the
+// sink draws on for the rest of the file, and a sink left with a destroyed window reads
 // garbage sizes from it (the GL sink then asks for a huge framebuffer and fails or crashes).
 void TMMCPlayer::LeaveFullScreenWindow() {
   if (!fullScreen_) return;

@@ -1,5 +1,7 @@
-// The built-in engine ("Default" in the options): plays through GStreamer's playbin, which
-// picks the decoders for each file. Positions and lengths are milliseconds.
+// The built-in engine ("Default" in the options): plays through GStreamer, whose decoding
+// bin picks the decoders for each file by the system's ranks (Pipelinerelay.h): audio
+// files through an audio pipeline, video files through playbin. Positions and lengths are
+// milliseconds.
 //
 // Threads: operations run on the user-interface thread. GStreamer's bus is served by a
 // synchronous handler on GStreamer's own threads; it only records errors, hands the video
@@ -49,9 +51,9 @@ class TMMCPlayer final : public TBasePlayer {
   void Refresh() override;
   std::string Description() override;
 
-  // For diagnostics and benchmarks: the open file's playbin element (borrowed; null while
-  // no file is open).
-  GstElement* Pipeline() const { return pipeline_.playbin; }
+  // For diagnostics and benchmarks: the open file's pipeline (borrowed; null while no
+  // file is open).
+  GstElement* Pipeline() const { return pipeline_.element; }
   // For tests and benchmarks: waits until the next file's pipeline is ready and every
   // closed file's pipeline is down.
   void SettleBackgroundWork();

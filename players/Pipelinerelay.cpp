@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "players/Gstreamerstartup.h"
@@ -13,13 +14,84 @@ namespace vombrel {
 
 namespace {
 
-// playbin's "flags" bits (GstPlayFlags, not exported in a header).
-constexpr guint kPlayFlagVideo = 1u << 0;
-constexpr guint kPlayFlagText = 1u << 2;
+// decodebin's answers to "autoplug-select" (GstAutoplugSelectResult, not exported either).
+constexpr gint kAutoplugTry = 0;
+constexpr gint kAutoplugExpose = 1;
 // Upper bound for the preroll of a file; a hang guard only.
 constexpr GstClockTime kPrerollWait = 10 * GST_SECOND;
 // Long enough for a new file's sound to be under way.
 constexpr auto kQuietPause = std::chrono::milliseconds(300);
+
+void DropElement(GstElement* element) {
+  if (element != nullptr) gst_object_unref(gst_object_ref_sink(element));
+}
+
+void AttachTrimmer(EnginePipeline& pipeline, GstElement* sink) {
+  if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+    pipeline.trimmer = std::make_unique<SilenceTrimmer>(pad);
+    gst_object_unref(pad);
+  }
+}
+
+// An audio file's parsers and decoders of pictures and subtitles are not plugged: their
+// streams are exposed as they are and left unlinked (decodebin's queue lets such streams
+// run along with the linked one).
+bool DecodesPicturesOrText(GstElementFactory* factory) {
+  const gchar* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+  if (klass == nullptr || std::strstr(klass, "Demuxer") != nullptr) return false;
+  return std::strstr(klass, "Video") != nullptr || std::strstr(klass, "Image") != nullptr ||
+         std::strstr(klass, "Subtitle") != nullptr;
+}
+
+gint SelectFactory(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
+  return DecodesPicturesOrText(factory) ? kAutoplugExpose : kAutoplugTry;
+}
+
+bool CarriesRawAudio(GstPad* pad) {
+  GstCaps* caps = gst_pad_get_current_caps(pad);
+  if (caps == nullptr) caps = gst_pad_query_caps(pad, nullptr);
+  if (caps == nullptr) return false;
+  const bool audio = !gst_caps_is_empty(caps) && gst_structure_has_name(gst_caps_get_structure(caps, 0), "audio/x-raw");
+  gst_caps_unref(caps);
+  return audio;
+}
+
+bool InputLinked(GstElement* input) {
+  GstPad* target = gst_element_get_static_pad(input, "sink");
+  const bool linked = target != nullptr && gst_pad_is_linked(target);
+  if (target != nullptr) gst_object_unref(target);
+  return linked;
+}
+
+// The first stream of decoded sound goes to the pipeline's input; a file's further sound
+// streams stay unlinked, as its pictures do.
+void LinkDecodedSound(GstElement*, GstPad* pad, gpointer input) {
+  if (!CarriesRawAudio(pad)) return;
+  GstPad* target = gst_element_get_static_pad(GST_ELEMENT(input), "sink");
+  if (target == nullptr) return;
+  if (!gst_pad_is_linked(target)) gst_pad_link(pad, target);
+  gst_object_unref(target);
+}
+
+// All streams are out and none is sound: the preroll would never end, so the file fails.
+void RequireSound(GstElement* decoder, gpointer input) {
+  if (InputLinked(GST_ELEMENT(input))) return;
+  GError* error = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE, "The file has no sound to play");
+  gst_element_post_message(decoder, gst_message_new_error(GST_OBJECT(decoder), error, nullptr));
+  g_error_free(error);
+}
+
+// The file's source and a decoding bin that finds the decoders by the system's ranks, in
+// front of the sound's way to the sink. Both stay from file to file.
+bool AddDecoding(GstBin* bin, GstElement* input, GstElement* source) {
+  GstElement* decoder = gst_element_factory_make("decodebin", nullptr);
+  if (decoder == nullptr) return false;
+  g_signal_connect(decoder, "autoplug-select", G_CALLBACK(SelectFactory), nullptr);
+  g_signal_connect(decoder, "pad-added", G_CALLBACK(LinkDecodedSound), input);
+  g_signal_connect(decoder, "no-more-pads", G_CALLBACK(RequireSound), input);
+  gst_bin_add_many(bin, source, decoder, nullptr);
+  return gst_element_link(source, decoder) != FALSE;
+}
 
 }  // namespace
 
@@ -39,40 +111,45 @@ GstElement* MakeAudioSink(const std::string& description) {
 }
 
 EnginePipeline::EnginePipeline(EnginePipeline&& other) noexcept
-    : playbin(std::exchange(other.playbin, nullptr)), trimmer(std::move(other.trimmer)) {}
+    : element(std::exchange(other.element, nullptr)),
+      video(other.video),
+      trimmer(std::move(other.trimmer)),
+      source(std::exchange(other.source, nullptr)) {}
 
 EnginePipeline& EnginePipeline::operator=(EnginePipeline&& other) noexcept {
   if (this != &other) {
     EnginePipeline old(std::move(*this));
-    playbin = std::exchange(other.playbin, nullptr);
+    element = std::exchange(other.element, nullptr);
+    video = other.video;
     trimmer = std::move(other.trimmer);
+    source = std::exchange(other.source, nullptr);
   }
   return *this;
 }
 
 EnginePipeline::~EnginePipeline() {
-  if (playbin == nullptr) return;
-  Stop(GST_STATE_NULL);
-  // Both have stopped streaming: no probe of the trimmer runs any more.
+  if (element == nullptr) return;
+  gst_element_set_state(element, GST_STATE_NULL);
+  // playbin takes its sink to NULL with itself; a sink readied for a file that never came
+  // is not in the pipeline yet.
+  if (video) {
+    GstElement* sink = nullptr;
+    g_object_get(element, "audio-sink", &sink, nullptr);
+    if (sink != nullptr) {
+      gst_element_set_state(sink, GST_STATE_NULL);
+      gst_object_unref(sink);
+    }
+  }
+  // Everything has stopped streaming: no probe of the trimmer runs any more.
   trimmer.reset();
-  gst_object_unref(playbin);
+  gst_object_unref(element);
 }
 
-// playbin takes its sink to NULL with itself; a sink readied for a file that never came is
-// not in the pipeline yet.
-void EnginePipeline::Stop(int sinkState) {
-  gst_element_set_state(playbin, GST_STATE_NULL);
-  GstElement* sink = nullptr;
-  g_object_get(playbin, "audio-sink", &sink, nullptr);
-  if (sink != nullptr) {
-    gst_element_set_state(sink, static_cast<GstState>(sinkState));
-    gst_object_unref(sink);
-  }
-}
+void EnginePipeline::Empty() { gst_element_set_state(element, GST_STATE_READY); }
 
 // The first file's pipeline is made at once: a file is about to want it.
 PipelineRelay::PipelineRelay(std::string sinkDescription) : sinkDescription_(std::move(sinkDescription)) {
-  next_ = std::async(std::launch::async, [this] { return MakeEnginePipeline(sinkDescription_); });
+  next_ = std::async(std::launch::async, [this] { return MakeAudioPipeline(sinkDescription_); });
 }
 
 PipelineRelay::~PipelineRelay() { Reset(); }
@@ -82,39 +159,62 @@ std::string AudioSinkDescription() {
   return description != nullptr ? description : "";
 }
 
-EnginePipeline MakeEnginePipeline(const std::string& sinkDescription) {
+EnginePipeline MakeAudioPipeline(const std::string& sinkDescription) {
+  EnginePipeline pipeline;
+  GstElement* source = gst_element_factory_make("filesrc", nullptr);
+  GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+  GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+  GstElement* sink = MakeAudioSink(sinkDescription);
+  if (source == nullptr || convert == nullptr || resample == nullptr || sink == nullptr) {
+    for (GstElement* element : {source, convert, resample, sink}) DropElement(element);
+    return pipeline;
+  }
+  pipeline.element = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)));
+  GstBin* bin = GST_BIN(pipeline.element);
+  gst_bin_add_many(bin, convert, resample, sink, nullptr);
+  if (!gst_element_link_many(convert, resample, sink, nullptr) || !AddDecoding(bin, convert, source)) return {};
+  pipeline.source = source;
+  AttachTrimmer(pipeline, sink);
+  gst_element_set_state(pipeline.element, GST_STATE_READY);
+  return pipeline;
+}
+
+EnginePipeline MakeVideoPipeline(const std::string& sinkDescription) {
   EnginePipeline pipeline;
   GstElement* playbin = gst_element_factory_make("playbin", nullptr);
   if (playbin == nullptr) return pipeline;
-  pipeline.playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
+  pipeline.element = GST_ELEMENT(gst_object_ref_sink(playbin));
+  pipeline.video = true;
   GstElement* sink = MakeAudioSink(sinkDescription);
   if (sink == nullptr) return pipeline;
   g_object_set(playbin, "audio-sink", sink, nullptr);
-  if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-    pipeline.trimmer = std::make_unique<SilenceTrimmer>(pad);
-    gst_object_unref(pad);
-  }
+  AttachTrimmer(pipeline, sink);
   gst_element_set_state(sink, GST_STATE_READY);
   return pipeline;
 }
 
-bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName, bool video) {
-  guint flags = 0;
-  g_object_get(pipeline.playbin, "flags", &flags, nullptr);
-  flags = video ? (flags | kPlayFlagVideo) : (flags & ~(kPlayFlagVideo | kPlayFlagText));
-  g_object_set(pipeline.playbin, "uri", uri, "flags", flags, nullptr);
-  if (pipeline.trimmer) pipeline.trimmer->SetNextStream(video ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
-  GstStateChangeReturn result = gst_element_set_state(pipeline.playbin, GST_STATE_PAUSED);
+bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName) {
+  if (pipeline.video) {
+    g_object_set(pipeline.element, "uri", uri, nullptr);
+  } else {
+    g_object_set(pipeline.source, "location", fileName.c_str(), nullptr);
+  }
+  if (pipeline.trimmer) {
+    pipeline.trimmer->SetNextStream(pipeline.video ? 0 : ReadMp3LeadingSilence(fileName).Nanoseconds());
+  }
+  GstStateChangeReturn result = gst_element_set_state(pipeline.element, GST_STATE_PAUSED);
   if (result != GST_STATE_CHANGE_FAILURE)
-    result = gst_element_get_state(pipeline.playbin, nullptr, nullptr, kPrerollWait);
+    result = gst_element_get_state(pipeline.element, nullptr, nullptr, kPrerollWait);
   return result != GST_STATE_CHANGE_FAILURE && result != GST_STATE_CHANGE_ASYNC;
 }
 
-// A closed file's playbin serves the next file but one: it keeps the lists of decoders
-// and sinks it made for its first file (walking the plug-in registry for them takes
-// milliseconds), and the engine keeps two playbins rather than making one per file.
+// A closed file's audio pipeline serves the next file but one: it keeps its sink's
+// sound server connection and the list of decoders its decoding bin made for its first
+// file (walking the plug-in registry for it takes milliseconds), and the engine keeps two
+// pipelines rather than making one per file. A playbin is not kept: video files are few.
 EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
-  pipeline.Stop(GST_STATE_READY);
+  if (pipeline.video) return {};
+  pipeline.Empty();
   return pipeline;
 }
 
@@ -131,8 +231,9 @@ void PipelineRelay::Hurry() {
   quietEnded_.notify_all();
 }
 
-EnginePipeline PipelineRelay::Take() {
-  if (!next_.valid()) return MakeEnginePipeline(sinkDescription_);
+EnginePipeline PipelineRelay::Take(bool video) {
+  if (video) return MakeVideoPipeline(sinkDescription_);
+  if (!next_.valid()) return MakeAudioPipeline(sinkDescription_);
   Hurry();
   EnginePipeline pipeline = next_.get();
   std::lock_guard lock(quietMutex_);
@@ -144,13 +245,13 @@ void PipelineRelay::PrepareNext() {
   if (next_.valid()) return;
   next_ = std::async(std::launch::async, [this] {
     WaitForQuiet();
-    return MakeEnginePipeline(sinkDescription_);
+    return MakeAudioPipeline(sinkDescription_);
   });
 }
 
 void PipelineRelay::Retire(EnginePipeline pipeline) {
   if (!pipeline) return;
-  if (!next_.valid()) {
+  if (!next_.valid() && !pipeline.video) {
     next_ = std::async(std::launch::async, [this, used = std::move(pipeline)]() mutable {
       WaitForQuiet();
       return Recycle(std::move(used));

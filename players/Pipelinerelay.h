@@ -1,7 +1,10 @@
-// The built-in engine's pipelines. The next file's playbin is ready, its audio sink
+// The built-in engine's pipelines. An audio file plays through an audio pipeline: its
+// conversion, resampling and sink stay from file to file, and each file puts its source
+// and a decoding bin in front of them. The next file's pipeline is ready, its sink
 // connected to the sound server, while the current file plays, and a closed file's
-// playbin is taken down on a thread of its own, then readied for the file after: neither
-// stands between a track change and the new file's first sound. Two playbins take turns.
+// pipeline is taken down on a thread of its own, then readied for the file after: neither
+// stands between a track change and the new file's first sound. Two audio pipelines take
+// turns. A video file gets a playbin of its own.
 //
 // Threads: the relay's calls come from one thread (the engine's); making and taking down
 // run on threads of their own.
@@ -20,25 +23,31 @@ typedef struct _GstElement GstElement;
 
 namespace vombrel {
 
-// A playbin with the audio sink it was made with (given to it as its "audio-sink") and the
-// trimmer on that sink's input.
+// A pipeline with the audio sink it was made with and the trimmer on that sink's input.
+// A video pipeline is a playbin, the sink given to it as its "audio-sink"; an audio
+// pipeline is a file source and a decoding bin, whose first sound stream goes through
+// conversion and resampling to the sink.
 struct EnginePipeline {
   EnginePipeline() = default;
   EnginePipeline(EnginePipeline&& other) noexcept;
   EnginePipeline& operator=(EnginePipeline&& other) noexcept;
   EnginePipeline(const EnginePipeline&) = delete;
   EnginePipeline& operator=(const EnginePipeline&) = delete;
-  // Sets the playbin and its sink to NULL and releases them (the trimmer goes after both
+  // Sets the pipeline and its sink to NULL and releases them (the trimmer goes after both
   // have stopped streaming).
   ~EnginePipeline();
 
-  explicit operator bool() const { return playbin != nullptr; }
-  // Takes the playbin to NULL and its sink to sinkState (a GstState).
-  void Stop(int sinkState);
+  explicit operator bool() const { return element != nullptr; }
+  // An audio pipeline goes back to READY, ready for another file: its decoding bin lets
+  // the file's decoders go, and its sink keeps the sound server connection.
+  void Empty();
 
-  GstElement* playbin = nullptr;  // a reference of its own
+  GstElement* element = nullptr;  // the pipeline; a reference of its own
+  bool video = false;             // a playbin
   // Null when the pipeline has no audio sink of its own.
   std::unique_ptr<SilenceTrimmer> trimmer;
+  // Audio pipelines: the file source (borrowed from the pipeline).
+  GstElement* source = nullptr;
 };
 
 class PipelineRelay {
@@ -52,15 +61,17 @@ class PipelineRelay {
   PipelineRelay(const PipelineRelay&) = delete;
   PipelineRelay& operator=(const PipelineRelay&) = delete;
 
-  // The pipeline made in advance (waited for when it is not ready yet), or one made now
-  // when none is on its way. Empty when GStreamer has no playbin element.
-  EnginePipeline Take();
+  // For an audio file: the pipeline made in advance (waited for when it is not ready
+  // yet), or one made now when none is on its way. For a video file: a playbin made now;
+  // the one made in advance stays for the next audio file. Empty when GStreamer lacks the
+  // elements.
+  EnginePipeline Take(bool video);
   // Starts making the next pipeline, unless one is on its way already. Like the work of
   // Retire, it waits a moment first (less when a file asks for it): it comes right
   // after a file has started to play, whose sound should not have to share the machine.
   void PrepareNext();
-  // Takes the pipeline down on a thread of its own; it is made ready for a file to come
-  // when none is on its way.
+  // Takes the pipeline down on a thread of its own; an audio pipeline is made ready for a
+  // file to come when none is on its way.
   void Retire(EnginePipeline pipeline);
   // Waits until every retired pipeline is down and drops the one made in advance: after a
   // sound server restart, a sink readied before it holds a dead connection, and the
@@ -88,14 +99,17 @@ class PipelineRelay {
 // is not set.
 std::string AudioSinkDescription();
 
-// A playbin with the audio sink of the description (MakeAudioSink) readied: the system's
-// sink found and the sound server connected. Empty when GStreamer has no playbin.
-EnginePipeline MakeEnginePipeline(const std::string& sinkDescription);
+// A pipeline with the audio sink of the description (MakeAudioSink) readied: the
+// system's sink found and the sound server connected. Empty when GStreamer lacks the
+// elements.
+EnginePipeline MakeAudioPipeline(const std::string& sinkDescription);
+EnginePipeline MakeVideoPipeline(const std::string& sinkDescription);
 
-// Opens the file (a URI) in the pipeline: audio only unless `video`, the MP3 start trim
-// set, then PAUSED and the wait for the preroll (a hang guard of 10 s). True when the
-// file is ready to play; the pipeline is left as it is either way.
-bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName, bool video);
+// Opens the file (a URI) in the pipeline, the MP3 start trim set, then PAUSED and the
+// wait for the preroll (a hang guard of 10 s). An audio pipeline plays the file's first
+// audio stream and leaves its pictures and subtitles undecoded. True when the file is
+// ready to play; the pipeline is left as it is either way.
+bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& fileName);
 
 // The audio sink a pipeline description gives; when it is empty or invalid,
 // autoaudiosink, whose pick is given a music buffer. Null when neither can be made.

@@ -48,6 +48,13 @@ std::string MakeFixtures(const std::string& target) {
       "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 "
       "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg1video -c:a mp2 -f mpeg " +
       f + "clip.mpg");
+  // Pictures in files of an audio extension: with a sound stream (two in the Matroska
+  // file), and without one.
+  const std::string picture = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=176x144:rate=25:duration=1 ";
+  Make(picture + "-f lavfi -i sine=frequency=440:duration=1 -c:v mpeg4 -c:a aac " + f + "movie.mp4");
+  Make(picture + "-f lavfi -i sine=frequency=440:duration=1 -map 0:v -map 1:a -map 1:a -c:v mpeg4 -c:a libvorbis " + f +
+       "movie.mkv");
+  Make(picture + "-c:v mpeg4 " + f + "picture.mkv");
   WriteBytes(f + "corrupt.mp3", RandomBytes(20000));
   WriteBytes(f + "empty.mp3", "");
   std::ifstream source(f + "tone.mp3", std::ios::binary);
@@ -68,7 +75,7 @@ bool RunCommand(const std::string& command) { return std::system(command.c_str()
 
 const MediaFixtures& Fixtures() {
   static const MediaFixtures fixtures = [] {
-    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-4";
+    const std::string target = VOMBREL_BINARY_DIR "/tests/players/media-fixtures-5";
     return MediaFixtures{fs::is_directory(target) ? target + "/" : MakeFixtures(target)};
   }();
   return fixtures;

@@ -1,11 +1,13 @@
 // The built-in engine on real files made by ffmpeg, playing into a private null sink of
 // the test environment's sound server.
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Fakedisplay.h"
 #include "Mediafixtures.h"
@@ -68,6 +70,45 @@ TEST_P(AudioFormatTest, OpensAndPlaysToTheEndWithPositionEqualToLength) {
 INSTANTIATE_TEST_SUITE_P(Formats, AudioFormatTest,
                          ::testing::Values("tone.mp3", "tone.ogg", "tone.flac", "tone.wav", "tone.wma"));
 
+// The decoders in a pipeline whose factory decodes pictures.
+std::vector<std::string> PictureDecoders(GstElement* pipeline) {
+  std::vector<std::string> found;
+  GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+    auto* element = GST_ELEMENT(g_value_get_object(&item));
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const std::string klass = factory != nullptr
+                                  ? Text(gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS))
+                                  : "";
+    if (klass.find("Decoder") != std::string::npos &&
+        (klass.find("Video") != std::string::npos || klass.find("Image") != std::string::npos)) {
+      found.push_back(GST_OBJECT_NAME(element));
+    }
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(elements);
+  return found;
+}
+
+// A file of an audio extension plays its (first) sound stream; its pictures are not decoded.
+class AudioWithPicturesTest : public MmcPlayerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AudioWithPicturesTest, PlaysTheSoundToTheEndWithoutDecodingThePictures) {
+  MMFileInfoPtr info = OpenFixture(GetParam());
+  ASSERT_NE(info->Success, 0) << Text(info->ErrorText);
+  EXPECT_NE(info->AudioOnly, 0);
+  EXPECT_FALSE(engine->HasVideo());
+  EXPECT_EQ(engine->GetVideoWidth(), 0);
+  EXPECT_NEAR(engine->GetLength(), 1000, 100);
+  ASSERT_TRUE(PlayToEnd());
+  EXPECT_EQ(engine->GetPosition(), engine->GetLength());
+  EXPECT_EQ(PictureDecoders(engine->Pipeline()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, AudioWithPicturesTest, ::testing::Values("movie.mp4", "movie.mkv"));
+
 class BadInputTest : public MmcPlayerTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BadInputTest, OpenReportsFailureInTheRecordAndTheEngineStaysUsable) {
@@ -115,7 +156,8 @@ TEST(MmcPlayerSoundServerTest, FilesPlayAfterTheSoundServerRestarted) {
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInputTest,
                          ::testing::Values("corrupt.mp3", "empty.mp3", "truncated.mp3", "folder.mp3", "missing.mp3",
-                                           "http://example.invalid/stream.mp3", "/dev/zero", "pipe.mp3"));
+                                           "http://example.invalid/stream.mp3", "/dev/zero", "pipe.mp3",
+                                           "picture.mkv"));
 
 TEST_F(MmcPlayerTest, OperationsWithoutAnOpenFileFailOrGiveZero) {
   for (int round = 0; round < 2; ++round) {  // before any Open, then after Close
