@@ -41,6 +41,22 @@ void PreloadPlaybackPlugins() {
   }
 }
 
+// The first file's decoding bin checks the input capabilities of every installed decoder,
+// parser and demuxer, and its type finding loads the plug-in of the type finders: both are
+// done once per process, here rather than between the first file's Open and its sound.
+void PrepareFirstDecoding() {
+  GList* factories = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE, GST_RANK_MARGINAL);
+  for (GList* item = factories; item != nullptr; item = item->next) {
+    const GList* templates = gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(item->data));
+    for (; templates != nullptr; templates = templates->next) {
+      auto* padTemplate = static_cast<GstStaticPadTemplate*>(templates->data);
+      if (padTemplate->direction == GST_PAD_SINK) gst_caps_unref(gst_static_pad_template_get_caps(padTemplate));
+    }
+  }
+  gst_plugin_feature_list_free(factories);
+  if (GstPlugin* typeFinders = gst_plugin_load_by_name("typefindfunctions")) gst_object_unref(typeFinders);
+}
+
 bool InitialiseOnce() {
   static std::once_flag once;
   static bool ready = false;
@@ -51,6 +67,7 @@ bool InitialiseOnce() {
     if (!ready) return;
     PreferLightMp3Decoder();
     PreloadPlaybackPlugins();
+    PrepareFirstDecoding();
   });
   return ready;
 }

@@ -14,7 +14,7 @@ namespace vombrel {
 
 namespace {
 
-// decodebin's answers to "autoplug-select" (GstAutoplugSelectResult, not exported either).
+// decodebin's answers to "autoplug-select" (GstAutoplugSelectResult, not exported in a header).
 constexpr gint kAutoplugTry = 0;
 constexpr gint kAutoplugExpose = 1;
 // Upper bound for the preroll of a file; a hang guard only.
@@ -81,15 +81,15 @@ void RequireSound(GstElement* decoder, gpointer input) {
   g_error_free(error);
 }
 
-// The file's source and a decoding bin that finds the decoders by the system's ranks, in
-// front of the sound's way to the sink. Both stay from file to file.
-bool AddDecoding(GstBin* bin, GstElement* input, GstElement* source) {
+// A decoding bin that finds the decoders by the system's ranks, between the file's source
+// and the sound's way to the sink. It stays from file to file.
+bool AddDecoding(GstBin* bin, GstElement* source, GstElement* input) {
   GstElement* decoder = gst_element_factory_make("decodebin", nullptr);
   if (decoder == nullptr) return false;
   g_signal_connect(decoder, "autoplug-select", G_CALLBACK(SelectFactory), nullptr);
   g_signal_connect(decoder, "pad-added", G_CALLBACK(LinkDecodedSound), input);
   g_signal_connect(decoder, "no-more-pads", G_CALLBACK(RequireSound), input);
-  gst_bin_add_many(bin, source, decoder, nullptr);
+  gst_bin_add(bin, decoder);
   return gst_element_link(source, decoder) != FALSE;
 }
 
@@ -171,8 +171,8 @@ EnginePipeline MakeAudioPipeline(const std::string& sinkDescription) {
   }
   pipeline.element = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)));
   GstBin* bin = GST_BIN(pipeline.element);
-  gst_bin_add_many(bin, convert, resample, sink, nullptr);
-  if (!gst_element_link_many(convert, resample, sink, nullptr) || !AddDecoding(bin, convert, source)) return {};
+  gst_bin_add_many(bin, source, convert, resample, sink, nullptr);
+  if (!gst_element_link_many(convert, resample, sink, nullptr) || !AddDecoding(bin, source, convert)) return {};
   pipeline.source = source;
   AttachTrimmer(pipeline, sink);
   gst_element_set_state(pipeline.element, GST_STATE_READY);
@@ -213,7 +213,6 @@ bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& f
 // file (walking the plug-in registry for it takes milliseconds), and the engine keeps two
 // pipelines rather than making one per file. A playbin is not kept: video files are few.
 EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
-  if (pipeline.video) return {};
   pipeline.Empty();
   return pipeline;
 }
