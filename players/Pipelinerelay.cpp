@@ -145,8 +145,6 @@ EnginePipeline::~EnginePipeline() {
   gst_object_unref(element);
 }
 
-void EnginePipeline::Empty() { gst_element_set_state(element, GST_STATE_READY); }
-
 // The first file's pipeline is made at once: a file is about to want it.
 PipelineRelay::PipelineRelay(std::string sinkDescription) : sinkDescription_(std::move(sinkDescription)) {
   next_ = std::async(std::launch::async, [this] { return MakeAudioPipeline(sinkDescription_); });
@@ -212,8 +210,10 @@ bool PrerollFile(EnginePipeline& pipeline, const char* uri, const std::string& f
 // sound server connection and the list of decoders its decoding bin made for its first
 // file (walking the plug-in registry for it takes milliseconds), and the engine keeps two
 // pipelines rather than making one per file. A playbin is not kept: video files are few.
+// In READY the decoding bin has let the file's decoders go and the sink keeps its
+// connection; the next file only sets the source's location.
 EnginePipeline PipelineRelay::Recycle(EnginePipeline pipeline) {
-  pipeline.Empty();
+  gst_element_set_state(pipeline.element, GST_STATE_READY);
   return pipeline;
 }
 

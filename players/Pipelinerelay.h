@@ -38,9 +38,6 @@ struct EnginePipeline {
   ~EnginePipeline();
 
   explicit operator bool() const { return element != nullptr; }
-  // An audio pipeline goes back to READY, ready for another file: its decoding bin lets
-  // the file's decoders go, and its sink keeps the sound server connection.
-  void Empty();
 
   GstElement* element = nullptr;  // the pipeline; a reference of its own
   bool video = false;             // a playbin

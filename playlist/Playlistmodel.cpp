@@ -158,12 +158,12 @@ void PlaylistModel::LoadAutosave() {
   CurrentIndex = 0;
 }
 
-// The playlist window shows the entries as they are, also when the autosave fails.
 void PlaylistModel::WriteHeldAutosave() {
   autosaveHeld_ = false;
   if (std::exchange(autosaveWanted_, false)) SaveAutosave();
 }
 
+// The playlist window shows the entries as they are, also when the autosave fails.
 void PlaylistModel::Changed() {
   if (autosaveHeld_) {
     autosaveWanted_ = true;
